@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+// 32-bit pixel: blue, green, red and a padding byte in memory order (cairo's RGB24).
+using LICE_pixel = uint32_t;
+
+// A bitmap the editor draws into and the window copies to the screen.
+class LICE_IBitmap
+{
+public:
+    virtual ~LICE_IBitmap() = default;
+    // First pixel of the top row.
+    virtual LICE_pixel* Bits() = 0;
+    virtual int Width() = 0;
+    virtual int Height() = 0;
+    // Pixels per row in memory.
+    virtual int RowSpan() = 0;
+    // False: rows are stored top-down.
+    virtual bool IsFlipped() = 0;
+    virtual bool Resize(int width, int height) = 0;
+    // Native source for copies to the screen; null where the window copies from Bits().
+    virtual void* DeviceContext() = 0;
+    virtual void* Extended(int id, void* data) = 0;
+};
+
+// The editor's backing store: a plain top-down 32-bit pixel buffer whose rows are the width
+// rounded up to a multiple of 4 pixels. Shrinking within the allocation keeps it.
+class LICE_SysBitmap : public LICE_IBitmap
+{
+public:
+    LICE_SysBitmap(int width = 0, int height = 0);
+    ~LICE_SysBitmap() override;
+
+    LICE_pixel* Bits() override { return bits; }
+    int Width() override { return width; }
+    int Height() override { return height; }
+    int RowSpan() override { return allocatedRowSpan; }
+    bool IsFlipped() override { return false; }
+    bool Resize(int newWidth, int newHeight) override;
+    void* DeviceContext() override { return nullptr; }
+    void* Extended(int id, void* data) override;
+
+private:
+    void Release();
+
+    int width = 0;
+    int height = 0;
+    LICE_pixel* bits = nullptr;
+    int allocatedRowSpan = 0;
+    int allocatedHeight = 0;
+    std::unique_ptr<LICE_pixel[]> memory;
+};
