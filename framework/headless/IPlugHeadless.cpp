@@ -1,0 +1,98 @@
+#include "framework/headless/IPlugHeadless.h"
+
+#include <algorithm>
+
+IPlugHeadless::IPlugHeadless(InstanceInfo /*info*/, int parameterCount, const char* channelIOs,
+                             int presetCount, const char* effectName, const char* productName,
+                             const char* makerName, int version, int uniqueId, int makerId,
+                             int latency, bool receivesMidi, bool savesChunks, bool isInstrument,
+                             bool /*sideChain*/)
+    : IPlugBase(parameterCount, channelIOs, presetCount, effectName, productName, makerName,
+                version, uniqueId, makerId, latency, receivesMidi, savesChunks, isInstrument,
+                kApiHeadless)
+{
+    ConnectInputs(0, InputCount(), true);
+    ConnectOutputs(0, OutputCount(), true);
+    if (InputCount() > 0)
+    {
+        CreateLatencyDelayLine();
+    }
+    SetHostBlockSize(kInitialBlockSize);
+    SetHost("headless", version);
+}
+
+void IPlugHeadless::Record(HostEvent::Kind kind, int index, double normalised)
+{
+    if (hostEvents_.size() < kMaxRecordedEvents)
+    {
+        hostEvents_.push_back({kind, index, normalised});
+    }
+}
+
+void IPlugHeadless::BeginHostGesture(int index)
+{
+    const auto lock = LockPlugin();
+    Record(HostEvent::Kind::BeginGesture, index, 0.0);
+}
+
+void IPlugHeadless::NotifyHostOfChange(int index, double normalised)
+{
+    const auto lock = LockPlugin();
+    Record(HostEvent::Kind::Change, index, normalised);
+}
+
+void IPlugHeadless::EndHostGesture(int index)
+{
+    const auto lock = LockPlugin();
+    Record(HostEvent::Kind::EndGesture, index, 0.0);
+}
+
+void IPlugHeadless::HostTimeSignature(int* numerator, int* denominator)
+{
+    if (numerator != nullptr)
+    {
+        *numerator = 4;
+    }
+    if (denominator != nullptr)
+    {
+        *denominator = 4;
+    }
+}
+
+void IPlugHeadless::HostTimeInfo(TimeInfo* info)
+{
+    if (info != nullptr)
+    {
+        *info = TimeInfo{};
+        info->tempo = HostTempo();
+    }
+}
+
+void IPlugHeadless::RenderBlock(float** inputs, int inputChannels, float** outputs,
+                                int outputChannels, int frames, bool bypassed)
+{
+    const auto lock = LockPlugin();
+    frames = std::max(frames, 0);
+    inputChannels = std::clamp(inputChannels, 0, InputCount());
+    outputChannels = std::clamp(outputChannels, 0, OutputCount());
+    ClearChannelBuffers();
+    ConnectInputs(0, InputCount(), false);
+    ConnectInputs(0, inputChannels, true);
+    if (frames != BlockSize())
+    {
+        SetHostBlockSize(frames);
+        ResetProcessing();
+    }
+    TakeInputs(0, inputChannels, inputs, frames);
+    ConnectOutputs(0, outputChannels, true);
+    ConnectOutputs(outputChannels, OutputCount() - outputChannels, false);
+    TakeOutputs(0, OutputCount(), outputs);
+    if (bypassed)
+    {
+        RunBypassedBlock(frames);
+    }
+    else
+    {
+        RunBlock(frames);
+    }
+}
