@@ -275,6 +275,11 @@ public:
     {
         return std::unique_lock<std::recursive_mutex>(mutex_);
     }
+    // Takes the lock only when that does not wait; check owns_lock().
+    [[nodiscard]] std::unique_lock<std::recursive_mutex> TryLockPlugin() const
+    {
+        return std::unique_lock<std::recursive_mutex>(mutex_, std::try_to_lock);
+    }
 
 private:
     struct InputChannel
