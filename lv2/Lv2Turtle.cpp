@@ -1,0 +1,260 @@
+#include "lv2/Lv2Turtle.h"
+
+#include "lv2/Lv2Ports.h"
+
+#include <charconv>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+
+namespace
+{
+
+const char* const kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
+                              "@prefix bufsz: <http://lv2plug.in/ns/ext/buf-size#> .\n"
+                              "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
+                              "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
+                              "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+                              "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
+                              "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
+                              "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+                              "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+                              "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
+                              "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
+                              "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
+
+std::string Uri(const std::string& uri)
+{
+    return "<" + uri + ">";
+}
+
+// The LV2 units vocabulary knows the labels this product uses; other labels get no unit.
+std::string UnitOf(const std::string& label)
+{
+    if (label == "dB")
+    {
+        return "units:db";
+    }
+    if (label == "%")
+    {
+        return "units:pc";
+    }
+    return "";
+}
+
+class PortWriter
+{
+public:
+    explicit PortWriter(std::ostringstream& out) : out_(out) {}
+
+    void Audio(bool input, int channel, int channels)
+    {
+        Begin(input ? "lv2:AudioPort , lv2:InputPort" : "lv2:AudioPort , lv2:OutputPort",
+              Lv2AudioPortSymbol(input, channel, channels),
+              Lv2AudioPortName(input, channel, channels));
+        End();
+    }
+
+    void Parameter(const IPlugParameter& param)
+    {
+        Begin("lv2:ControlPort , lv2:InputPort", Lv2PortSymbol(param.Name()), param.Name());
+        Property("lv2:default", Lv2TurtleNumber(param.DefaultValue()));
+        Property("lv2:minimum", Lv2TurtleNumber(param.Min()));
+        Property("lv2:maximum", Lv2TurtleNumber(param.Max()));
+        if (param.Kind() == ParameterKind::Bool)
+        {
+            Property("lv2:portProperty", "lv2:toggled");
+        }
+        else if (param.Kind() == ParameterKind::Enum)
+        {
+            Property("lv2:portProperty", "lv2:integer , lv2:enumeration");
+            ScalePoints(param);
+        }
+        Unit(param.UnitLabel());
+        End();
+    }
+
+    void Meter(const std::string& symbol, const std::string& name, double minimum, double maximum,
+               const std::string& unitLabel)
+    {
+        Begin("lv2:ControlPort , lv2:OutputPort", symbol, name);
+        Property("lv2:minimum", Lv2TurtleNumber(minimum));
+        Property("lv2:maximum", Lv2TurtleNumber(maximum));
+        Unit(unitLabel);
+        End();
+    }
+
+private:
+    void Begin(const std::string& types, const std::string& symbol, const std::string& name)
+    {
+        if (!symbols_.insert(symbol).second)
+        {
+            throw std::runtime_error("two ports would have the symbol " + symbol);
+        }
+        out_ << (index_ == 0 ? "    lv2:port [\n" : " , [\n");
+        out_ << "        a " << types << " ;\n";
+        out_ << "        lv2:index " << index_ << " ;\n";
+        out_ << "        lv2:symbol " << Lv2TurtleString(symbol) << " ;\n";
+        out_ << "        lv2:name " << Lv2TurtleString(name);
+        ++index_;
+    }
+
+    void Property(const std::string& predicate, const std::string& object)
+    {
+        out_ << " ;\n        " << predicate << " " << object;
+    }
+
+    void Unit(const std::string& label)
+    {
+        const std::string unit = UnitOf(label);
+        if (!unit.empty())
+        {
+            Property("units:unit", unit);
+        }
+    }
+
+    void ScalePoints(const IPlugParameter& param)
+    {
+        for (int position = 0; position < param.DisplayTextCount(); ++position)
+        {
+            int value = 0;
+            const char* text = param.DisplayTextAt(position, &value);
+            out_ << (position == 0 ? " ;\n        lv2:scalePoint [\n" : " , [\n");
+            out_ << "            rdfs:label " << Lv2TurtleString(text) << " ;\n";
+            out_ << "            rdf:value " << Lv2TurtleNumber(value) << "\n        ]";
+        }
+    }
+
+    void End() { out_ << "\n    ]"; }
+
+    std::ostringstream& out_;
+    int index_ = 0;
+    std::set<std::string> symbols_;
+};
+
+void WritePlugin(std::ostringstream& out, const Lv2BundleDescription& bundle,
+                 const Lv2PluginEntry& entry, const IPlugBase& plug)
+{
+    out << Uri(entry.uri) << "\n";
+    out << "    a lv2:Plugin , lv2:EQPlugin ;\n";
+    out << "    doap:name " << Lv2TurtleString(entry.name) << " ;\n";
+    out << "    doap:maintainer [\n        foaf:name " << Lv2TurtleString(bundle.maker)
+        << "\n    ] ;\n";
+    out << "    lv2:minorVersion " << VersionMinor(bundle.version) << " ;\n";
+    out << "    lv2:microVersion " << VersionRevision(bundle.version) << " ;\n";
+    out << "    lv2:requiredFeature urid:map ;\n";
+    out << "    lv2:optionalFeature opts:options , bufsz:boundedBlockLength ;\n";
+    out << "    opts:supportedOption bufsz:maxBlockLength , bufsz:nominalBlockLength ;\n";
+    out << "    lv2:extensionData state:interface ;\n";
+    if (!bundle.uiUri.empty())
+    {
+        out << "    ui:ui " << Uri(bundle.uiUri) << " ;\n";
+    }
+    PortWriter ports(out);
+    for (int c = 0; c < entry.audioInputs; ++c)
+    {
+        ports.Audio(true, c, entry.audioInputs);
+    }
+    for (int c = 0; c < entry.audioOutputs; ++c)
+    {
+        ports.Audio(false, c, entry.audioOutputs);
+    }
+    for (int i = 0; i < plug.ParameterCount(); ++i)
+    {
+        ports.Parameter(*plug.Param(i));
+    }
+    for (const Lv2MeterGroup& group : bundle.meters)
+    {
+        for (int n = 0; n < group.count; ++n)
+        {
+            ports.Meter(group.symbolPrefix + std::to_string(n),
+                        group.namePrefix + std::to_string(n), group.minimum, group.maximum,
+                        group.unitLabel);
+        }
+    }
+    out << " .\n\n";
+}
+
+} // namespace
+
+std::string Lv2TurtleNumber(double value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    std::string text(buffer, result.ptr);
+    // "1e-07" is a valid Turtle double as it stands; a plain integer gets a point.
+    if (text.find_first_of(".e") == std::string::npos)
+    {
+        text += ".0";
+    }
+    return text;
+}
+
+std::string Lv2TurtleString(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (const char c : text)
+    {
+        switch (c)
+        {
+        case '"':
+            quoted += "\\\"";
+            break;
+        case '\\':
+            quoted += "\\\\";
+            break;
+        case '\n':
+            quoted += "\\n";
+            break;
+        case '\r':
+            quoted += "\\r";
+            break;
+        case '\t':
+            quoted += "\\t";
+            break;
+        default:
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
+std::string Lv2ManifestTurtle(const Lv2BundleDescription& bundle)
+{
+    std::ostringstream out;
+    out << "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+           "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+           "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n\n";
+    for (const Lv2PluginEntry& entry : bundle.plugins)
+    {
+        out << Uri(entry.uri) << "\n    a lv2:Plugin ;\n    lv2:binary " << Uri(bundle.binary)
+            << " ;\n    rdfs:seeAlso " << Uri(bundle.pluginFile) << " .\n\n";
+    }
+    if (!bundle.uiUri.empty())
+    {
+        out << Uri(bundle.uiUri) << "\n    a ui:X11UI ;\n    ui:binary " << Uri(bundle.binary)
+            << " ;\n    rdfs:seeAlso " << Uri(bundle.pluginFile) << " .\n";
+    }
+    return out.str();
+}
+
+std::string Lv2PluginTurtle(const Lv2BundleDescription& bundle, const IPlugBase& plug)
+{
+    std::ostringstream out;
+    out << kPrefixes;
+    out << Uri(bundle.stateKeyUri) << "\n    a rdf:Property ;\n"
+        << "    rdfs:label \"state document\" ;\n    rdfs:range atom:String .\n\n";
+    for (const Lv2PluginEntry& entry : bundle.plugins)
+    {
+        WritePlugin(out, bundle, entry, plug);
+    }
+    if (!bundle.uiUri.empty())
+    {
+        out << Uri(bundle.uiUri) << "\n    a ui:X11UI ;\n"
+            << "    lv2:requiredFeature ui:idleInterface , "
+               "<http://lv2plug.in/ns/ext/instance-access> ;\n"
+            << "    lv2:optionalFeature ui:parent , ui:resize , ui:touch , ui:noUserResize ;\n"
+            << "    lv2:extensionData ui:idleInterface .\n";
+    }
+    return out.str();
+}

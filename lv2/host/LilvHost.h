@@ -1,0 +1,156 @@
+#pragma once
+
+#include <lilv/lilv.h>
+#include <lv2/options/options.h>
+#include <lv2/urid/urid.h>
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// A small LV2 host on lilv, as the test programs and the benchmark use it: loads plug-ins by
+// URI, connects every port to a buffer of its own, and runs blocks of float audio. It offers the
+// features a well-behaved plug-in may ask for: urid map/unmap, options with the block-length
+// bounds and the sample rate, and bounded block lengths.
+namespace lv2host
+{
+
+class HostError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Thread-safe URI <-> URID table shared by the world and its instances.
+class UridTable
+{
+public:
+    LV2_URID Map(const char* uri);
+    const char* Unmap(LV2_URID urid);
+
+    LV2_URID_Map* MapFeature() { return &map_; }
+    LV2_URID_Unmap* UnmapFeature() { return &unmap_; }
+
+private:
+    std::mutex mutex_;
+    std::unordered_map<std::string, LV2_URID> ids_;
+    std::vector<std::unique_ptr<std::string>> uris_;
+    LV2_URID_Map map_{this, &UridTable::MapCallback};
+    LV2_URID_Unmap unmap_{this, &UridTable::UnmapCallback};
+
+    static LV2_URID MapCallback(LV2_URID_Map_Handle handle, const char* uri);
+    static const char* UnmapCallback(LV2_URID_Unmap_Handle handle, LV2_URID urid);
+};
+
+// The lilv world. With an empty bundle path it loads everything on LV2_PATH (or the default
+// places); otherwise only the given bundle directory (plus the installed specifications).
+class World
+{
+public:
+    explicit World(const std::string& bundlePath = "");
+    ~World();
+    World(const World&) = delete;
+    World& operator=(const World&) = delete;
+
+    LilvWorld* Get() const { return world_; }
+    // The plug-in with this URI, or null when the world does not hold it.
+    const LilvPlugin* FindPlugin(const std::string& uri) const;
+    UridTable& Urids() { return urids_; }
+
+private:
+    LilvWorld* world_ = nullptr;
+    UridTable urids_;
+};
+
+enum class PortKind
+{
+    AudioIn,
+    AudioOut,
+    ControlIn,
+    ControlOut,
+    AtomIn,
+    AtomOut,
+    Other,
+};
+
+struct PortInfo
+{
+    uint32_t index = 0;
+    PortKind kind = PortKind::Other;
+    std::string symbol;
+    std::string name;
+    float minimum = 0.0f;
+    float maximum = 0.0f;
+    float defaultValue = 0.0f;
+};
+
+// One instance of a plug-in with all of its ports connected. Control inputs start at their
+// defaults (clamped into the range).
+class Instance
+{
+public:
+    Instance(World& world, const std::string& uri, double sampleRate, uint32_t maxBlockFrames);
+    ~Instance();
+    Instance(const Instance&) = delete;
+    Instance& operator=(const Instance&) = delete;
+
+    const std::vector<PortInfo>& Ports() const { return ports_; }
+    // Index into Ports() of the port with this symbol; throws HostError when there is none.
+    std::size_t PortBySymbol(const std::string& symbol) const;
+    bool HasPort(const std::string& symbol) const;
+    int AudioInputCount() const { return static_cast<int>(audioIns_.size()); }
+    int AudioOutputCount() const { return static_cast<int>(audioOuts_.size()); }
+
+    void SetControl(const std::string& symbol, float value);
+    float Control(const std::string& symbol) const;
+
+    void Activate();
+    void Deactivate();
+    // Copies `frames` samples of each input into the audio input ports, runs the plug-in and
+    // copies the audio output ports into `outputs`. frames must not exceed the maximum block.
+    void Run(const float* const* inputs, float* const* outputs, uint32_t frames);
+
+    // The plug-in's state (with the port values) as Turtle text, as a preset file holds it.
+    std::string SaveState(const std::string& stateUri = "urn:kestrune:test-state");
+    // Restores a state saved by SaveState: the plug-in's own state and the port values.
+    void RestoreState(const std::string& turtle);
+
+    LilvInstance* Raw() const { return instance_; }
+    const LilvPlugin* Plugin() const { return plugin_; }
+
+private:
+    void BuildFeatures(double sampleRate);
+    void ConnectPorts();
+    void ResetAtomPorts();
+
+    static const void* GetPortValue(const char* symbol, void* userData, uint32_t* size,
+                                    uint32_t* type);
+    static void SetPortValue(const char* symbol, void* userData, const void* value, uint32_t size,
+                             uint32_t type);
+
+    World& world_;
+    const LilvPlugin* plugin_ = nullptr;
+    LilvInstance* instance_ = nullptr;
+    uint32_t maxBlockFrames_ = 0;
+    bool active_ = false;
+
+    std::vector<PortInfo> ports_;
+    std::vector<float> controls_;                  // one per port (unused for non-control ports)
+    std::vector<std::vector<float>> audioBuffers_; // one per port
+    std::vector<std::vector<uint64_t>> atomBuffers_;
+    std::vector<std::size_t> audioIns_;
+    std::vector<std::size_t> audioOuts_;
+
+    int32_t minBlock_ = 1;
+    int32_t maxBlock_ = 0;
+    float sampleRateValue_ = 0.0f;
+    std::vector<LV2_Options_Option> options_;
+    std::vector<LV2_Feature> featureStore_;
+    std::vector<const LV2_Feature*> features_;
+};
+
+} // namespace lv2host
