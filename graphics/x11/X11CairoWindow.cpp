@@ -5,7 +5,10 @@
 namespace kestrune::x11
 {
 
-X11CairoWindow::~X11CairoWindow() { Destroy(); }
+X11CairoWindow::~X11CairoWindow()
+{
+    Destroy();
+}
 
 bool X11CairoWindow::Create(Display* displayIn, Window parent, int xIn, int yIn, int widthIn,
                             int heightIn, bool popup, long eventMask)
@@ -25,10 +28,10 @@ bool X11CairoWindow::Create(Display* displayIn, Window parent, int xIn, int yIn,
     attributes.event_mask = eventMask | ExposureMask;
     attributes.background_pixmap = None;
     attributes.save_under = popup ? True : False;
-    window = XCreateWindow(display, parent, x, y, static_cast<unsigned>(width),
-                           static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
-                           CopyFromParent, CWOverrideRedirect | CWEventMask | CWBackPixmap |
-                           CWSaveUnder, &attributes);
+    window =
+        XCreateWindow(display, parent, x, y, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWOverrideRedirect | CWEventMask | CWBackPixmap | CWSaveUnder, &attributes);
     if (window == 0 || !AllocateBuffer())
     {
         Destroy();

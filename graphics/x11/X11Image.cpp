@@ -36,7 +36,10 @@ int BitsPerPixelForDepth(Display* display, int depth)
 
 } // namespace
 
-X11ImagePresenter::~X11ImagePresenter() { Close(); }
+X11ImagePresenter::~X11ImagePresenter()
+{
+    Close();
+}
 
 bool X11ImagePresenter::Open(Display* displayIn, Window windowIn, int maxWidthIn, int maxHeightIn,
                              bool allowShm)
@@ -68,17 +71,17 @@ bool X11ImagePresenter::Open(Display* displayIn, Window windowIn, int maxWidthIn
     }
     if (!nativeLayout)
     {
-        convertImage = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
-                                    nullptr, static_cast<unsigned>(maxWidth),
-                                    static_cast<unsigned>(maxHeight), 32, 0);
+        convertImage =
+            XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                         static_cast<unsigned>(maxWidth), static_cast<unsigned>(maxHeight), 32, 0);
         if (convertImage == nullptr)
         {
             Close();
             return false;
         }
-        convertImage->data = static_cast<char*>(
-            std::calloc(static_cast<std::size_t>(convertImage->bytes_per_line),
-                        static_cast<std::size_t>(maxHeight)));
+        convertImage->data =
+            static_cast<char*>(std::calloc(static_cast<std::size_t>(convertImage->bytes_per_line),
+                                           static_cast<std::size_t>(maxHeight)));
     }
     return true;
 }
@@ -89,9 +92,9 @@ bool X11ImagePresenter::OpenShm()
     {
         return false;
     }
-    shmImage = XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr,
-                               &shmInfo, static_cast<unsigned>(maxWidth),
-                               static_cast<unsigned>(maxHeight));
+    shmImage =
+        XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &shmInfo,
+                        static_cast<unsigned>(maxWidth), static_cast<unsigned>(maxHeight));
     if (shmImage == nullptr)
     {
         return false;

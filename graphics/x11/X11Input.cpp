@@ -1,8 +1,8 @@
 #include "graphics/x11/X11Input.h"
 
 #include <X11/X.h>
-#include <X11/keysym.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace kestrune::x11
@@ -61,40 +61,35 @@ int WheelNotches(unsigned button)
     return 0;
 }
 
-int VirtualKeyFromKeySym(unsigned long keySym)
+void HoverTimer::Arm(long nowMs, int x, int y)
 {
-    switch (keySym)
+    armed = true;
+    sinceMs = nowMs;
+    anchorX = x;
+    anchorY = y;
+}
+
+void HoverTimer::PointerMoved(long nowMs, int x, int y)
+{
+    if (armed && (std::abs(x - anchorX) > kHoverSlopPx || std::abs(y - anchorY) > kHoverSlopPx))
     {
-    case XK_space:
-        return 0x20;
-    case XK_Left:
-    case XK_KP_Left:
-        return 0x25;
-    case XK_Up:
-    case XK_KP_Up:
-        return 0x26;
-    case XK_Right:
-    case XK_KP_Right:
-        return 0x27;
-    case XK_Down:
-    case XK_KP_Down:
-        return 0x28;
-    default:
-        break;
+        Arm(nowMs, x, y);
     }
-    if (keySym >= XK_0 && keySym <= XK_9)
+}
+
+bool HoverTimer::Fire(long nowMs)
+{
+    if (!armed || nowMs - sinceMs < kHoverTimeMs)
     {
-        return static_cast<int>(0x30 + (keySym - XK_0));
+        return false;
     }
-    if (keySym >= XK_a && keySym <= XK_z)
-    {
-        return static_cast<int>(0x41 + (keySym - XK_a));
-    }
-    if (keySym >= XK_A && keySym <= XK_Z)
-    {
-        return static_cast<int>(0x41 + (keySym - XK_A));
-    }
-    return 0;
+    armed = false;
+    return true;
+}
+
+long HoverTimer::MsUntilFire(long nowMs) const
+{
+    return armed ? std::max(0L, sinceMs + kHoverTimeMs - nowMs) : -1;
 }
 
 } // namespace kestrune::x11

@@ -13,9 +13,9 @@ public:
     static constexpr unsigned long kDefaultIntervalMs = 500;
     static constexpr int kDefaultMaxDistancePx = 4;
 
-    explicit DoubleClickDetector(unsigned long intervalMs = kDefaultIntervalMs,
-                                 int maxDistancePx = kDefaultMaxDistancePx)
-        : intervalMs(intervalMs), maxDistancePx(maxDistancePx)
+    explicit DoubleClickDetector(unsigned long maxIntervalMs = kDefaultIntervalMs,
+                                 int maxDistance = kDefaultMaxDistancePx)
+        : intervalMs(maxIntervalMs), maxDistancePx(maxDistance)
     {
     }
 
@@ -44,15 +44,34 @@ enum : unsigned
     kButtonWheelRight = 7,
 };
 
-// Modifiers of a pointer event: state holds the buttons and keys held before the event, so the
-// button pressed by a press event is added and the one released by a release event removed.
+// Modifiers of a pointer event. X's state holds the buttons and keys held before the event, so
+// the button a press event presses is added and the one a release event releases removed.
 MouseMods ModsFromState(unsigned state, unsigned pressedButton = 0, unsigned releasedButton = 0);
 
 // Wheel notches of a press of button 4 (+1, away from the user) or 5 (-1); 0 for other buttons.
 int WheelNotches(unsigned button);
 
-// Windows virtual-key code of an X key symbol for the keys the editor's key mapping knows
-// (space, arrows, digits, letters); 0 for every other key.
-int VirtualKeyFromKeySym(unsigned long keySym);
+// Hover detection: armed when the pointer reaches another control, it fires once the pointer
+// has stayed within a few pixels for the hover time; moving further restarts the wait.
+class HoverTimer
+{
+public:
+    static constexpr long kHoverTimeMs = 400;
+    static constexpr int kHoverSlopPx = 4;
+
+    void Arm(long nowMs, int x, int y);
+    void Disarm() { armed = false; }
+    void PointerMoved(long nowMs, int x, int y);
+    // True once, when the hover time has passed.
+    bool Fire(long nowMs);
+    bool Armed() const { return armed; }
+    long MsUntilFire(long nowMs) const;
+
+private:
+    bool armed = false;
+    long sinceMs = 0;
+    int anchorX = 0;
+    int anchorY = 0;
+};
 
 } // namespace kestrune::x11
