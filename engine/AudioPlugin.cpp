@@ -1,6 +1,7 @@
 #include "engine/AudioPlugin.h"
 
 #include "dsp/Dsp.h"
+#include "engine/BandKernels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,9 +9,23 @@
 namespace
 {
 
-using ShelfFilter = Dsp::SmoothedFilterDesign<Dsp::RBJ::Design::BandShelf, 2, Dsp::DirectFormII>;
-using BandPassFilter =
-    Dsp::FilterDesign<Dsp::Butterworth::Design::BandPass<4>, 2, Dsp::DirectFormII>;
+// The equaliser's band shelf, with its channel states open to the vectorised shelf chain.
+class ShelfFilter final
+    : public Dsp::SmoothedFilterDesign<Dsp::RBJ::Design::BandShelf, 2, Dsp::DirectFormII>
+{
+public:
+    auto& ChannelStates() noexcept { return m_channels; }
+    bool Ramping() const noexcept { return RemainingTransitionSamples() > 0; }
+};
+
+// The analyser's band-pass, with its channel states open to the vectorised analyser, which
+// runs the filter's own step on them.
+class BandPassFilter final
+    : public Dsp::FilterDesign<Dsp::Butterworth::Design::BandPass<4>, 2, Dsp::DirectFormII>
+{
+public:
+    auto& ChannelStates() noexcept { return m_channels; }
+};
 
 constexpr int kBandPassOrder = 4;
 constexpr double kShelfWidthOctaves = 1.0 / 3.0;
@@ -28,6 +43,10 @@ struct AudioPlugin::Filters
 {
     std::array<std::unique_ptr<ShelfFilter>, kBandCount> shelves;
     std::array<std::unique_ptr<BandPassFilter>, kBandCount> bandPasses;
+    // Working copy of the band-pass coefficients and states for the vectorised analyser.
+    std::array<BandKernels::AnalyserGroup, BandKernels::kGroups> analyserGroups{};
+    // Working copy of a chain of resting shelves for the vectorised equaliser.
+    std::array<BandKernels::ShelfGroup, BandKernels::kGroups> shelfGroups{};
 
     Filters()
     {
@@ -202,17 +221,72 @@ void AudioPlugin::JoinMidSide(double* const* wet, int frames) noexcept
     }
 }
 
+void AudioPlugin::RunShelfChain(const int* bands, int count, int frames) noexcept
+{
+    if (count <= 0)
+    {
+        return;
+    }
+    for (int slot = 0; slot < count; ++slot)
+    {
+        ShelfFilter& filter = *filters_->shelves[bands[slot]];
+        BandKernels::ShelfGroup& group = filters_->shelfGroups[BandKernels::GroupOf(slot)];
+        const Dsp::BiquadCoefficients& section = filter.GetDesign().Section();
+        auto& states = filter.ChannelStates();
+        for (int channel = 0; channel < 2; ++channel)
+        {
+            const int lane = BandKernels::LaneOf(slot, channel);
+            group.section.a1[lane] = section.a1;
+            group.section.a2[lane] = section.a2;
+            group.section.b0[lane] = section.b0;
+            group.section.b1[lane] = section.b1;
+            group.section.b2[lane] = section.b2;
+            group.section.w1[lane] = states[channel].sections[0].w1;
+            group.section.w2[lane] = states[channel].sections[0].w2;
+            group.offset[lane] = states[channel].denormalOffset;
+        }
+    }
+    BandKernels::RunShelfChain(filters_->shelfGroups.data(), count - 1, mid_.data(), side_.data(),
+                               frames);
+    for (int slot = 0; slot < count; ++slot)
+    {
+        auto& states = filters_->shelves[bands[slot]]->ChannelStates();
+        const BandKernels::ShelfGroup& group = filters_->shelfGroups[BandKernels::GroupOf(slot)];
+        for (int channel = 0; channel < 2; ++channel)
+        {
+            const int lane = BandKernels::LaneOf(slot, channel);
+            states[channel].sections[0].w1 = group.section.w1[lane];
+            states[channel].sections[0].w2 = group.section.w2[lane];
+            states[channel].denormalOffset = group.offset[lane];
+        }
+    }
+}
+
 void AudioPlugin::RunEqualiser(int frames) noexcept
 {
     double* midSide[2] = {mid_.data(), side_.data()};
+    // Resting shelves are gathered into chains run side by side; a ramping shelf redesigns
+    // itself every sample and runs on its own, in its place in the band order.
+    std::array<int, kBandCount> chain{};
+    int chainLength = 0;
     for (int band = 0; band < kBandCount; ++band)
     {
         // A band at exactly 0 dB stands still: no processing, its state and ramp frozen.
-        if (bandGains[band] != 0.0)
+        if (bandGains[band] == 0.0)
         {
-            filters_->shelves[band]->Process(frames, midSide);
+            continue;
         }
+        ShelfFilter& shelf = *filters_->shelves[band];
+        if (!referencePath_ && !shelf.Ramping())
+        {
+            chain[chainLength++] = band;
+            continue;
+        }
+        RunShelfChain(chain.data(), chainLength, frames);
+        chainLength = 0;
+        shelf.Process(frames, midSide);
     }
+    RunShelfChain(chain.data(), chainLength, frames);
     if (luckyAlgorithm)
     {
         for (int j = 0; j < frames; ++j)
@@ -224,6 +298,96 @@ void AudioPlugin::RunEqualiser(int frames) noexcept
 }
 
 void AudioPlugin::RunAnalyser(int frames) noexcept
+{
+    if (referencePath_ || !AnalyserVectorisable())
+    {
+        RunAnalyserReference(frames);
+        return;
+    }
+    LoadAnalyserLanes();
+    BandKernels::RunAnalyser(filters_->analyserGroups.data(), BandKernels::kGroups, mid_.data(),
+                             side_.data(), frames);
+    StoreAnalyserLanes();
+}
+
+bool AudioPlugin::AnalyserVectorisable() const noexcept
+{
+    for (const auto& filter : filters_->bandPasses)
+    {
+        if (filter->GetDesign().SectionCount() != BandKernels::kBandPassSections)
+        {
+            return false;
+        }
+    }
+    return true;
+}
+
+void AudioPlugin::LoadAnalyserLanes() noexcept
+{
+    for (int band = 0; band < kBandCount; ++band)
+    {
+        BandPassFilter& filter = *filters_->bandPasses[band];
+        BandKernels::AnalyserGroup& group = filters_->analyserGroups[BandKernels::GroupOf(band)];
+        const Dsp::BiquadCoefficients* sections = filter.GetDesign().Sections();
+        auto& states = filter.ChannelStates();
+        for (int channel = 0; channel < 2; ++channel)
+        {
+            const int lane = BandKernels::LaneOf(band, channel);
+            for (int s = 0; s < BandKernels::kBandPassSections; ++s)
+            {
+                BandKernels::SectionLanes& lanes = group.sections[s];
+                lanes.a1[lane] = sections[s].a1;
+                lanes.a2[lane] = sections[s].a2;
+                lanes.b0[lane] = sections[s].b0;
+                lanes.b1[lane] = sections[s].b1;
+                lanes.b2[lane] = sections[s].b2;
+                lanes.w1[lane] = states[channel].sections[s].w1;
+                lanes.w2[lane] = states[channel].sections[s].w2;
+            }
+            group.offset[lane] = states[channel].denormalOffset;
+            group.envelope[lane] = detectors_[band].envelope;
+            group.rise[lane] = detectors_[band].rise;
+            group.fall[lane] = detectors_[band].fall;
+        }
+    }
+}
+
+void AudioPlugin::StoreAnalyserLanes() noexcept
+{
+    const int measured = displayMode ? 1 : 0;
+    for (int band = 0; band < kBandCount; ++band)
+    {
+        BandPassFilter& filter = *filters_->bandPasses[band];
+        const BandKernels::AnalyserGroup& group =
+            filters_->analyserGroups[BandKernels::GroupOf(band)];
+        auto& states = filter.ChannelStates();
+        for (int channel = 0; channel < 2; ++channel)
+        {
+            const int lane = BandKernels::LaneOf(band, channel);
+            for (int s = 0; s < BandKernels::kBandPassSections; ++s)
+            {
+                states[channel].sections[s].w1 = group.sections[s].w1[lane];
+                states[channel].sections[s].w2 = group.sections[s].w2[lane];
+            }
+            states[channel].denormalOffset = group.offset[lane];
+        }
+        const int lane = BandKernels::LaneOf(band, measured);
+        detectors_[band].envelope = group.envelope[lane];
+        RecordBandLevel(band, group.level[lane]);
+    }
+}
+
+void AudioPlugin::RecordBandLevel(int band, double level) noexcept
+{
+    // Later pieces of one long block extend the block's level instead of replacing it.
+    bandLevels[band] = PieceIndex() > 0 ? std::max(bandLevels[band], level) : level;
+    if (level > heldLevels[band] && std::isfinite(level))
+    {
+        heldLevels[band] = level;
+    }
+}
+
+void AudioPlugin::RunAnalyserReference(int frames) noexcept
 {
     // +3 dB: the reported level of a band is its largest smoothed value, raised by 3 dB.
     constexpr double kLevelBoost = 1.4125375446227544;
@@ -246,12 +410,7 @@ void AudioPlugin::RunAnalyser(int frames) noexcept
             level = std::max(level, envelope * kLevelBoost);
         }
         detector.envelope = envelope;
-        // Later pieces of one long block extend the block's level instead of replacing it.
-        bandLevels[band] = PieceIndex() > 0 ? std::max(bandLevels[band], level) : level;
-        if (level > heldLevels[band] && std::isfinite(level))
-        {
-            heldLevels[band] = level;
-        }
+        RecordBandLevel(band, level);
     }
 }
 

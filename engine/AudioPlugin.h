@@ -71,6 +71,10 @@ public:
 
     static double BandFrequencyHz(int band) noexcept;
 
+    // Runs every filter through its own Process instead of the vectorised loops; the results are
+    // the same sample for sample. For tests and comparisons.
+    void UseReferencePath(bool on) noexcept { referencePath_ = on; }
+
 protected:
     void ProcessWet(double* const* wet, int frames) noexcept override;
 
@@ -90,7 +94,13 @@ private:
     void SplitMidSide(double* const* wet, int frames) noexcept;
     void JoinMidSide(double* const* wet, int frames) noexcept;
     void RunEqualiser(int frames) noexcept;
+    void RunShelfChain(const int* bands, int count, int frames) noexcept;
     void RunAnalyser(int frames) noexcept;
+    void RunAnalyserReference(int frames) noexcept;
+    bool AnalyserVectorisable() const noexcept;
+    void LoadAnalyserLanes() noexcept;
+    void StoreAnalyserLanes() noexcept;
+    void RecordBandLevel(int band, double level) noexcept;
     void RunAutoEq() noexcept;
     double AutoEqGain(int band, double reference) const noexcept;
 
@@ -100,4 +110,5 @@ private:
     std::vector<double> scratch1_;
     std::unique_ptr<Filters> filters_;
     std::array<BandDetector, kBandCount> detectors_{};
+    bool referencePath_ = false;
 };
