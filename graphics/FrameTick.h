@@ -9,9 +9,9 @@ class TextEntrySession;
 
 enum class FrameTickResult
 {
-    Idle,          // nothing to redraw
-    Painted,       // the dirty area was repainted
-    EntryFocused,  // the text box has the focus: the tick is not handled
+    Idle,         // nothing to redraw
+    Painted,      // the dirty area was repainted
+    EntryFocused, // the text box has the focus: the tick is not handled
     EntryCommitted,
     EntryCancelled,
     EntryRepaintSkipped, // the tick after a repaint around the open box draws nothing

@@ -69,7 +69,7 @@ public:
 
     IPlugBase* Plug() const { return plug; }
     // The editor the control was added to; null before AddControl.
-    IGraphics* Graphics() const { return graphics; }
+    IGraphics* Graphics() const { return owningGraphics; }
     int ParamIndex() const { return paramIndex; }
     int ListIndex() const { return listIndex; }
     double GetValue() const { return value.load(); }
@@ -125,7 +125,7 @@ protected:
 private:
     friend class IGraphics;
 
-    IGraphics* graphics = nullptr;
+    IGraphics* owningGraphics = nullptr; // written by AddControl
 };
 
 // A control whose value follows vertical or horizontal dragging and the mouse wheel.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "framework/IPlugEditor.h"
 #include "graphics/GraphicsTypes.h"
 #include "graphics/LICE_Bitmap.h"
 #include "graphics/PopupMenu.h"
@@ -21,7 +22,7 @@ class IViewContainer;
 // Threads: events, frames and prompts run on the editor thread. UpdateControlsForParameter,
 // SetParameterControlsGrayed and MarkAllControlsDirty are also called from the host's parameter
 // thread and the audio thread; they only touch the controls' atomic values and flags.
-class IGraphics
+class IGraphics : public IPlugEditor
 {
 public:
     static constexpr int kDefaultFrameRate = 30;
@@ -52,13 +53,13 @@ public:
     virtual bool OpenURL(const char* url, const char* confirmText);
     virtual int PlatformQuery(void* a, int b, int c, int d);
     virtual void* OpenEditorWindow(void* parentWindow) = 0;
-    virtual void PlatformHook(void* argument);
+    virtual void PlatformHookWithArgument(void* argument);
     virtual void PlatformHook();
     virtual void CloseEditorWindow() = 0;
     virtual void* NativeWindow() = 0;
     virtual bool ClipboardText(std::string& text);
     virtual void SetParentTransparency(int alpha);
-    virtual ~IGraphics();
+    ~IGraphics() override;
     virtual double ScreenScale();
     virtual void SetMouseCursor(int shape);
     virtual void HideMouseCursor();
@@ -72,10 +73,10 @@ public:
     int ControlCount() const { return static_cast<int>(controls.size()); }
 
     // Creates the backing bitmap at the editor's size; called once when the editor is attached.
-    void CreateBackingStore();
+    void CreateBackingStore() override;
     LICE_IBitmap* BackingBitmap() const { return backingBitmap.get(); }
 
-    void UpdateControlsForParameter(int paramIndex, double value, bool normalised);
+    void UpdateControlsForParameter(int paramIndex, double value, bool normalised) override;
     void SetParameterControlsGrayed(int paramIndex, bool gray);
     void MarkAllControlsDirty();
 

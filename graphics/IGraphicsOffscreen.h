@@ -1,5 +1,6 @@
 #pragma once
 
+#include "graphics/FrameTick.h"
 #include "graphics/IGraphics.h"
 #include "graphics/TextEntry.h"
 
@@ -42,7 +43,8 @@ public:
     void SetMenuChooser(MenuChooser chooser) { menuChooser = std::move(chooser); }
     void QueueTextEntry(const std::string& typed, EntryEnd end);
 
-    // One tick of the frame timer (text entry first, then the dirty area).
+    // One tick of the frame timer: the whole editor first when a closed menu left it to be
+    // repainted, then the text entry, then the dirty area.
     FrameTickResult Tick();
     // Redraws everything, as when the window is painted from scratch.
     bool DrawAll();
@@ -50,9 +52,11 @@ public:
     TextEntrySession& TextEntry() { return textEntry; }
 
     // Records for tests and tools.
+    bool FullRepaintPending() const { return fullRepaintPending; }
     int PresentCount() const { return presentCount; }
     const Rect& LastPresentedArea() const { return lastPresented; }
     int MenuCount() const { return menuCount; }
+    // The entries of the last menu shown (their menu pointers cleared: the menu is gone).
     const std::vector<MenuCommand>& LastMenuCommands() const { return lastMenu; }
     const Rect& LastMenuAnchor() const { return lastMenuAnchor; }
     const std::string& LastEntryInitialText() const { return lastEntryInitialText; }
@@ -71,6 +75,7 @@ private:
     std::deque<ScriptedEntry> scriptedEntries;
     TextEntrySession textEntry;
     bool windowOpen = false;
+    bool fullRepaintPending = false;
     int presentCount = 0;
     Rect lastPresented;
     int menuCount = 0;

@@ -29,7 +29,7 @@ struct PopupMenuItem
 class PopupMenu
 {
 public:
-    explicit PopupMenu(int numbering = 0) : numbering(numbering) {}
+    explicit PopupMenu(int numberingStyle = 0) : numbering(numberingStyle) {}
 
     // numbering 0: none; 1, 2, 3: texts prefixed "%1d: ", "%02d: " or "%03d: " with the 1-based
     // position.
@@ -58,10 +58,14 @@ private:
 struct MenuCommand
 {
     int command = 0;
-    PopupMenu* menu = nullptr; // the menu holding the item
+    PopupMenu* menu = nullptr; // the menu holding the item; valid while that menu lives
     int itemIndex = 0;         // 0-based position within that menu
     int depth = 0;             // 0 for the top menu
+    int flags = 0;             // the item's PopupMenuItemFlags
+    bool hasSubmenu = false;   // the entries of the submenu follow this one
     std::string label;         // item text with its numbering prefix
+
+    bool IsChecked() const { return (flags & kMenuItemChecked) != 0; }
 };
 
 std::vector<MenuCommand> FlattenMenu(PopupMenu& root);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/IPlugEditor.h"
+
 #include <cairo.h>
 
 class IGraphics;
@@ -8,14 +10,14 @@ class IPlugBase;
 // Owns the cairo image surface over the editor's backing bitmap and the one context every control
 // draws with, plus the background colour and the module handle fonts are looked up in. The
 // plug-in keeps one and hands it to every cairo-drawn control.
-class ycairo_surface
+class ycairo_surface : public IPlugEditorSurface
 {
 public:
     explicit ycairo_surface(IPlugBase* plug);
     ycairo_surface(const ycairo_surface&) = delete;
     ycairo_surface& operator=(const ycairo_surface&) = delete;
     // Destroys the context, then the surface; the bitmap memory belongs to the editor.
-    ~ycairo_surface();
+    ~ycairo_surface() override;
 
     // Called right after construction, before any control is created.
     void SetModuleHandle(void* handle) { moduleHandle = handle; }
@@ -26,8 +28,9 @@ public:
     void CreateBackground(IGraphics* editor, int alpha, int red, int green, int blue);
 
     // Wraps the editor's backing bitmap (which must exist) as an RGB24 surface, creates the
-    // context and paints the background.
-    void AttachToGraphics(IGraphics* editor);
+    // context and paints the background. Does nothing for an editor that is not an IGraphics or
+    // has no backing bitmap.
+    void AttachToGraphics(IPlugEditor* editor) override;
 
     cairo_surface_t* Surface() const { return surface; }
     cairo_t* Context() const { return context; }

@@ -27,6 +27,7 @@ namespace
 using namespace kestrune::x11;
 
 std::atomic<int> gOpenEditorWindows{0};
+std::atomic<bool> gShmAllowed{true};
 
 constexpr long kEditorEventMask =
     ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
@@ -162,7 +163,7 @@ bool X11EditorWindow::CreateWindow(Window parent, int x, int y)
     }
     XMapWindow(display, window);
     XSync(display, False);
-    if (!presenter.Open(display, window, editor.Width(), editor.Height()))
+    if (!presenter.Open(display, window, editor.Width(), editor.Height(), gShmAllowed.load()))
     {
         DestroyWindow();
         return false;
@@ -1034,6 +1035,8 @@ int IGraphicsX11::OpenWindowCount()
 {
     return gOpenEditorWindows.load();
 }
+
+void IGraphicsX11::SetShmAllowed(bool allowed) { gShmAllowed.store(allowed); }
 _XDisplay* IGraphicsX11::XDisplay() const
 {
     return window->XDisplay();

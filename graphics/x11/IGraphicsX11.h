@@ -60,6 +60,9 @@ public:
 
     // Editor windows open in this process.
     static int OpenWindowCount();
+    // Whether windows opened from now on may present through MIT-SHM (default true); false
+    // forces XPutImage, as over a remote connection.
+    static void SetShmAllowed(bool allowed);
 
     // The window's own display connection, the window, the text-entry box and the tooltip
     // window (0 while not shown), as X ids.
