@@ -155,6 +155,14 @@ protected:
             return;
         }
         const BiquadCoefficients* sections = this->m_design.Sections();
+        if constexpr (Channels == 2)
+        {
+            if (channels[0] != nullptr && channels[1] != nullptr && channels[0] != channels[1])
+            {
+                ProcessChannelPair(begin, end, channels, sections, sectionCount);
+                return;
+            }
+        }
         for (int c = 0; c < Channels; ++c)
         {
             Sample* samples = channels[c];
@@ -176,6 +184,36 @@ protected:
             }
             state.denormalOffset = offset;
         }
+    }
+
+    // Both channels in one pass: their recursions are independent, so the processor overlaps
+    // them. Gives the same result as one channel after the other.
+    template <typename Sample>
+    void ProcessChannelPair(int begin, int end, Sample* const* channels,
+                            const BiquadCoefficients* sections, int sectionCount) noexcept
+    {
+        ChannelStateType& state0 = m_channels[0];
+        ChannelStateType& state1 = m_channels[1];
+        Sample* samples0 = channels[0];
+        Sample* samples1 = channels[1];
+        double offset0 = state0.denormalOffset;
+        double offset1 = state1.denormalOffset;
+        for (int i = begin; i < end; ++i)
+        {
+            offset0 = -offset0;
+            offset1 = -offset1;
+            double y0 = state0.sections[0].Step(samples0[i], sections[0], offset0);
+            double y1 = state1.sections[0].Step(samples1[i], sections[0], offset1);
+            for (int s = 1; s < sectionCount; ++s)
+            {
+                y0 = state0.sections[s].Step(y0, sections[s]);
+                y1 = state1.sections[s].Step(y1, sections[s]);
+            }
+            samples0[i] = static_cast<Sample>(y0);
+            samples1[i] = static_cast<Sample>(y1);
+        }
+        state0.denormalOffset = offset0;
+        state1.denormalOffset = offset1;
     }
 
     std::array<ChannelStateType, Channels> m_channels{};

@@ -196,3 +196,34 @@ TEST(Cascade, UnconfiguredFilterPassesSamplesThrough)
 }
 
 } // namespace
+
+namespace
+{
+
+using namespace DspTest;
+
+// Both channel pointers on one buffer: the buffer goes through channel 0's state and then
+// through channel 1's, as if the two channels were run one after the other.
+TEST(Cascade, SameBufferForBothChannelsRunsThemInTurn)
+{
+    const std::vector<double> input = RandomSignal(257, 41);
+    std::vector<double> shared = input;
+    BandPass aliased;
+    aliased.SetParams({44100, 4, 1000, 231});
+    double* both[2] = {shared.data(), shared.data()};
+    aliased.Process(257, both);
+
+    std::vector<double> expected = input;
+    std::vector<double> unused(257, 0.0);
+    BandPass first;
+    BandPass second;
+    first.SetParams({44100, 4, 1000, 231});
+    second.SetParams({44100, 4, 1000, 231});
+    double* asChannel0[2] = {expected.data(), unused.data()};
+    first.Process(257, asChannel0);
+    double* asChannel1[2] = {unused.data(), expected.data()};
+    second.Process(257, asChannel1);
+    EXPECT_EQ(shared, expected);
+}
+
+} // namespace
