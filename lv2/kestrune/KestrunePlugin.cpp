@@ -1,0 +1,188 @@
+// The LV2 entry point of the bundle's binary: the mono and the stereo plug-in, both the product
+// on the LV2 adapter, with the state extension.
+
+#include "lv2/kestrune/KestruneLv2.h"
+#include "lv2/kestrune/KestruneModule.h"
+#include "plugin/VantorKestrune.h"
+
+#include <lv2/core/lv2.h>
+#include <lv2/state/state.h>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <memory>
+#include <string_view>
+
+namespace
+{
+
+// Linear amplitude to dB, with the product's constant; silence reads as the floor.
+[[maybe_unused]] float LevelDb(double levelLinear) noexcept
+{
+    const double db = 8.685889638065037 * std::log(std::fabs(levelLinear));
+    if (!(db > kKestruneLevelFloorDb))
+    {
+        return static_cast<float>(kKestruneLevelFloorDb);
+    }
+    return static_cast<float>(std::min(db, kKestruneLevelCeilingDb));
+}
+
+// The band parameters hold the gains in force: the host's or the editor's, rescaled by
+// "Eq Amount", or written back by the Auto EQ.
+void ReadAppliedGains(const IPlugLV2& plug, float* const* ports) noexcept
+{
+    for (int band = 0; band < kKestruneBands; ++band)
+    {
+        if (ports[band] != nullptr)
+        {
+            *ports[band] = static_cast<float>(plug.Param(band)->Value());
+        }
+    }
+}
+
+template <typename Plug> void ReadBandLevels(const Plug& plug, float* const* ports) noexcept
+{
+    for (int band = 0; band < kKestruneBands; ++band)
+    {
+        if (ports[band] == nullptr)
+        {
+            continue;
+        }
+        if constexpr (requires { plug.Engine().bandLevels; })
+        {
+            *ports[band] = LevelDb(plug.Engine().bandLevels[static_cast<std::size_t>(band)]);
+        }
+        else
+        {
+            *ports[band] = static_cast<float>(kKestruneLevelFloorDb);
+        }
+    }
+}
+
+void ReadMeters(IPlugLV2& plug, float* const* ports, int count) noexcept
+{
+    if (count < kKestruneMeterCount)
+    {
+        return;
+    }
+    ReadAppliedGains(plug, ports);
+    ReadBandLevels(static_cast<const VantorKestrune&>(plug), ports + kKestruneBands);
+}
+
+VantorKestrune* Plug(LV2_Handle handle)
+{
+    return static_cast<VantorKestrune*>(handle);
+}
+
+LV2_Handle Instantiate(const LV2_Descriptor* descriptor, double sampleRate,
+                       const char* /*bundlePath*/, const LV2_Feature* const* features)
+{
+    const int channels = KestruneChannelsOf(descriptor);
+    try
+    {
+        KestruneModuleStartup();
+        std::unique_ptr<VantorKestrune> plug(CreatePlugin());
+        if (!plug->Configure(channels, channels, kKestruneMeterCount, &ReadMeters, sampleRate,
+                             features, kKestruneStateUri))
+        {
+            return nullptr;
+        }
+        return plug.release();
+    }
+    catch (const std::exception&)
+    {
+        return nullptr;
+    }
+}
+
+void ConnectPort(LV2_Handle handle, uint32_t port, void* data)
+{
+    Plug(handle)->ConnectPort(port, data);
+}
+
+void Activate(LV2_Handle handle)
+{
+    try
+    {
+        Plug(handle)->Activate();
+    }
+    catch (const std::exception&)
+    {
+        // Out of memory while preparing: the plug-in runs on with its previous buffers.
+    }
+}
+
+void Run(LV2_Handle handle, uint32_t frames)
+{
+    Plug(handle)->Run(frames);
+}
+
+void Deactivate(LV2_Handle handle)
+{
+    Plug(handle)->Deactivate();
+}
+
+void Cleanup(LV2_Handle handle)
+{
+    delete Plug(handle);
+}
+
+LV2_State_Status Save(LV2_Handle handle, LV2_State_Store_Function store,
+                      LV2_State_Handle stateHandle, uint32_t /*flags*/,
+                      const LV2_Feature* const* /*features*/)
+{
+    try
+    {
+        return Plug(handle)->SaveState(store, stateHandle);
+    }
+    catch (const std::exception&)
+    {
+        return LV2_STATE_ERR_UNKNOWN;
+    }
+}
+
+LV2_State_Status Restore(LV2_Handle handle, LV2_State_Retrieve_Function retrieve,
+                         LV2_State_Handle stateHandle, uint32_t /*flags*/,
+                         const LV2_Feature* const* /*features*/)
+{
+    try
+    {
+        return Plug(handle)->RestoreState(retrieve, stateHandle);
+    }
+    catch (const std::exception&)
+    {
+        return LV2_STATE_ERR_UNKNOWN;
+    }
+}
+
+const void* ExtensionData(const char* uri)
+{
+    static const LV2_State_Interface state = {&Save, &Restore};
+    return std::string_view(uri) == LV2_STATE__interface ? &state : nullptr;
+}
+
+const LV2_Descriptor kMono = {kKestruneMonoUri, &Instantiate, &ConnectPort,  &Activate, &Run,
+                              &Deactivate,      &Cleanup,     &ExtensionData};
+const LV2_Descriptor kStereo = {kKestruneStereoUri, &Instantiate, &ConnectPort,  &Activate, &Run,
+                                &Deactivate,        &Cleanup,     &ExtensionData};
+
+} // namespace
+
+int KestruneChannelsOf(const LV2_Descriptor* descriptor)
+{
+    return descriptor == &kMono ? 1 : 2;
+}
+
+extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index)
+{
+    switch (index)
+    {
+    case 0:
+        return &kMono;
+    case 1:
+        return &kStereo;
+    default:
+        return nullptr;
+    }
+}
