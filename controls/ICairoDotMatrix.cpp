@@ -134,6 +134,8 @@ bool ICairoDotMatrix::Draw(IGraphics&)
 {
     alphaFactor = IsGrayed() ? 0.4 : 1.0;
     BeginDraw();
+    if (!cr)
+        return true;
     UpdateGeometry();
     const int db = DbPerLed();
     DrawScale(db);

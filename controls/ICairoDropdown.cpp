@@ -33,6 +33,8 @@ bool ICairoDropdown::Draw(IGraphics&)
     const int w = drawRect.Width();
     const int h = drawRect.Height();
     BeginDraw();
+    if (!cr)
+        return true;
     cairo_new_path(cr);
     cairo_set_line_width(cr, h / 12);
     kestrune::SetSourceRgbAlpha(cr, colour, colour.alpha / 255.0 * alpha);

@@ -70,7 +70,18 @@ void ICairoFader::SwapCompensationValue()
     IPlugParameter* parameter = plug ? plug->Param(paramIndex) : nullptr;
     if (!parameter)
         return;
-    if (ShowsMarker())
+    const bool showMarker = ShowsMarker();
+    if (!showMarker && savedValue == kNothingSaved)
+        return;
+    // Drawing never waits for a block: while the plug-in is busy, the swap is retried at the
+    // next frame, so it never lands in the middle of a block, a reaction or a state save.
+    const auto lock = plug->TryLockPlugin();
+    if (!lock.owns_lock())
+    {
+        SetRedrawPending();
+        return;
+    }
+    if (showMarker)
     {
         if (savedValue == kNothingSaved)
             savedValue = parameter->Value();
@@ -104,6 +115,8 @@ bool ICairoFader::Draw(IGraphics&)
     PlaceHandle();
     const double alpha = IsGrayed() ? 0.4 : 1.0;
     BeginDraw();
+    if (!cr)
+        return true;
     DrawTrack(alpha);
     DrawHandle(alpha);
     EndDraw();

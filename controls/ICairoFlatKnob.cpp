@@ -67,6 +67,8 @@ bool ICairoFlatKnob::Draw(IGraphics&)
     const double gamma = IsGrayed() ? 0.4 : 0.0;
 
     BeginDraw();
+    if (!cr)
+        return true;
     knobColour.alpha = IsGrayed() ? 128 : 255;
     kestrune::SetSourceRgbAlpha(cr, knobColour, 1.0 - gamma);
 

@@ -16,6 +16,8 @@ ICairoLabel::~ICairoLabel() = default;
 bool ICairoLabel::Draw(IGraphics&)
 {
     BeginDraw();
+    if (!cr)
+        return true;
     DrawText(cr, labelText.c_str(), drawRect.Height() * sizeFactor, colour.alpha, colour.red,
              colour.green, colour.blue, drawRect, kAlignCentre, kAlignMiddle);
     EndDraw();

@@ -41,6 +41,8 @@ void ICairoSwitch::HandleMouseDown(int, int, MouseMods)
 bool ICairoSwitch::Draw(IGraphics&)
 {
     BeginDraw();
+    if (!cr)
+        return true;
     DrawRoundButton(cr, drawRect, colour, GetValue());
     EndDraw();
     return true;
@@ -69,6 +71,8 @@ void ICairoContact::HandleMouseUp(int, int, MouseMods)
 bool ICairoContact::Draw(IGraphics&)
 {
     BeginDraw();
+    if (!cr)
+        return true;
     DrawRoundButton(cr, drawRect, colour, GetValue());
     EndDraw();
     return true;

@@ -1,0 +1,199 @@
+#include "controls/EditorLayout.h"
+
+#include "controls/ICairoDotMatrix.h"
+#include "controls/ICairoDropdown.h"
+#include "controls/ICairoFader.h"
+#include "controls/ICairoFlatKnob.h"
+#include "controls/ICairoLabel.h"
+#include "controls/ICairoToggles.h"
+#include "graphics/IGraphics.h"
+#include "graphics/PlatformGraphics.h"
+#include "graphics/ycairo_surface.h"
+#include "resources/ModuleResources.h"
+
+namespace kestrune
+{
+
+namespace
+{
+
+// Parameter indices the editor binds to.
+constexpr int kParamDbPerLed = 31;
+constexpr int kParamIntegrationTime = 32;
+constexpr int kParamDisplayMode = 33;
+constexpr int kParamPeakDisplay = 34;
+constexpr int kParamResetAnalyser = 35;
+constexpr int kParamResetAutoEq = 36;
+constexpr int kParamAutoEq = 37;
+constexpr int kParamBypassEq = 38;
+constexpr int kParamResetEq = 39;
+constexpr int kParamDisableAnalyser = 40;
+constexpr int kParamInput = 41;
+constexpr int kParamOutput = 42;
+constexpr int kParamEqAmount = 43;
+constexpr int kParamLucky = 44;
+constexpr int kParamCompensation = 45;
+
+constexpr int kBackgroundGrey = 46;
+const Color kAccent{255, 205, 255, 67};
+const Color kFaderTrack{40, 205, 255, 67};
+const Color kFaderOutline{255, 46, 46, 46};
+const Color kFooterGrey{255, 127, 127, 127};
+
+constexpr double kOptionLabelSize = 0.5;
+constexpr int kShowUnit = 1;
+constexpr int kHideUnit = 0;
+constexpr int kKnobTextOffset = 0;
+
+constexpr int kAnalyserRows = 12;
+constexpr int kAnalyserDbPerLed = 3;
+
+constexpr int kFaderTop = 276;
+constexpr int kFaderBottom = 464;
+constexpr int kValueBoxTop = 468;
+constexpr int kValueBoxBottom = 486;
+constexpr int kBandControlWidth = 20;
+
+class LayoutBuilder
+{
+public:
+    LayoutBuilder(IPlugBase* plugIn, IGraphics& editor, ycairo_surface& holder)
+        : plug(plugIn), graphics(editor), surface(&holder)
+    {
+    }
+
+    int Add(IControl* control) { return graphics.AddControl(control); }
+
+    void OptionLabel(const Rect& rect, const char* text)
+    {
+        Add(new ICairoLabel(plug, surface, rect, kAccent, text, kFontTitilliumLabels,
+                            kTitilliumFileName, kOptionLabelSize));
+    }
+    void FooterMark(const Rect& rect, const char* text, int font)
+    {
+        const char* fileName = font == kFontSarpanch ? kSarpanchFileName : kTitilliumFileName;
+        Add(new ICairoLabel(plug, surface, rect, kFooterGrey, text, font, fileName, 1.0));
+    }
+    void Dropdown(const Rect& rect, int param, int showUnit)
+    {
+        Add(new ICairoDropdown(plug, surface, rect, param, kAccent, showUnit));
+    }
+    void Switch(const Rect& rect, int param)
+    {
+        Add(new ICairoSwitch(plug, param, surface, rect, kAccent));
+    }
+    void Contact(const Rect& rect, int param)
+    {
+        Add(new ICairoContact(plug, param, surface, rect, kAccent));
+    }
+    void Knob(const Rect& rect, int param)
+    {
+        Add(new ICairoFlatKnob(plug, param, surface, rect, kAccent, ICairoFlatKnob::kTextInside,
+                               kKnobTextOffset));
+    }
+
+    IPlugBase* plug;
+    IGraphics& graphics;
+    ycairo_surface* surface;
+};
+
+void AddAnalyserOptions(LayoutBuilder& b)
+{
+    b.OptionLabel({4, 12, 60, 36}, "dBs / LED");
+    b.Dropdown({64, 12, 92, 36}, kParamDbPerLed, kShowUnit);
+    b.OptionLabel({104, 12, 152, 36}, "Int. Time");
+    b.Dropdown({156, 12, 192, 36}, kParamIntegrationTime, kShowUnit);
+    b.OptionLabel({204, 12, 276, 36}, "Display Mode");
+    b.Dropdown({280, 12, 316, 36}, kParamDisplayMode, kShowUnit);
+    b.OptionLabel({440, 12, 504, 36}, "Reset Peaks");
+    b.Contact({508, 12, 532, 36}, kParamResetAnalyser);
+    b.OptionLabel({328, 12, 400, 36}, "Enable Peaks");
+    b.Switch({404, 12, 428, 36}, kParamPeakDisplay);
+}
+
+void AddEqualiserOptions(LayoutBuilder& b)
+{
+    b.OptionLabel({24, 496, 76, 520}, "Auto EQ");
+    b.Dropdown({80, 496, 140, 520}, kParamAutoEq, kShowUnit);
+    b.OptionLabel({152, 496, 232, 520}, "Reset Auto EQ");
+    b.Contact({236, 496, 260, 520}, kParamResetAutoEq);
+    b.OptionLabel({468, 496, 520, 520}, "Reset EQ");
+    b.Contact({524, 496, 548, 520}, kParamResetEq);
+    b.OptionLabel({732, 496, 792, 520}, "Bypass EQ");
+    b.Switch({704, 496, 728, 520}, kParamBypassEq);
+    b.OptionLabel({704, 12, 792, 36}, "Disable Analyzer");
+    b.Switch({676, 12, 700, 36}, kParamDisableAnalyser);
+}
+
+void AddFooterControls(LayoutBuilder& b)
+{
+    b.OptionLabel({336, 548, 368, 572}, "Input");
+    b.Knob({372, 528, 432, 588}, kParamInput);
+    b.OptionLabel({444, 548, 484, 572}, "Output");
+    b.Knob({488, 528, 548, 588}, kParamOutput);
+    b.OptionLabel({148, 548, 232, 572}, "AutoEQ Amount");
+    b.Knob({236, 528, 296, 588}, kParamEqAmount);
+    b.OptionLabel({272, 496, 392, 520}, "AutoEQ Compensation");
+    b.Dropdown({396, 496, 456, 520}, kParamCompensation, kShowUnit);
+    b.OptionLabel({24, 528, 112, 552}, "Lucky Algorithm");
+    b.Switch({116, 528, 140, 552}, kParamLucky);
+}
+
+void AddFooterMarks(LayoutBuilder& b)
+{
+    b.FooterMark({568, 532, 728, 572}, "Vantor", kFontSarpanch);
+    b.FooterMark({656, 572, 724, 584}, "31-band EQ", kFontTitilliumLabels);
+    b.FooterMark({568, 572, 636, 584}, "1.2.5", kFontTitilliumLabels);
+    b.FooterMark({728, 524, 792, 592}, "K", kFontSarpanch);
+}
+
+} // namespace
+
+const std::array<int, kEditorBandCount> kFaderLeftPx = {
+    26,  51,  76,  101, 126, 150, 176, 200, 225, 250, 275, 300, 325, 349, 374, 399,
+    424, 449, 474, 498, 523, 548, 573, 598, 623, 647, 672, 697, 722, 748, 773};
+
+const std::array<int, kEditorBandCount> kValueBoxLeftPx = {
+    26,  51,  76,  101, 126, 150, 176, 200, 225, 250, 275, 300, 325, 349, 374, 399,
+    424, 449, 474, 498, 523, 548, 573, 598, 623, 648, 672, 697, 722, 748, 773};
+
+EditorShell CreateEditorShell(IPlugBase* plug, void* moduleHandle)
+{
+    EditorShell shell;
+    shell.graphics = CreatePlatformGraphics(plug, kEditorWidth, kEditorHeight, kEditorFrameRate);
+    shell.surface = std::make_unique<ycairo_surface>(plug);
+    shell.surface->SetModuleHandle(moduleHandle);
+    shell.graphics->SetShowTooltips(true);
+    shell.graphics->SetHandleMouseOver(true);
+    return shell;
+}
+
+EditorControlIndices LayOutEditor(IPlugBase* plug, IGraphics& graphics, ycairo_surface& surface)
+{
+    surface.CreateBackground(&graphics, 255, kBackgroundGrey, kBackgroundGrey, kBackgroundGrey);
+    LayoutBuilder builder(plug, graphics, surface);
+    AddAnalyserOptions(builder);
+    AddEqualiserOptions(builder);
+    AddFooterControls(builder);
+
+    EditorControlIndices indices;
+    indices.analyserControlIndex = builder.Add(new ICairoDotMatrix(
+        plug, &surface, {4, 48, 792, 272}, kAnalyserRows, kEditorBandCount, kAnalyserDbPerLed));
+    for (int band = 0; band < kEditorBandCount; ++band)
+    {
+        const int x = kFaderLeftPx[static_cast<size_t>(band)];
+        indices.faderControlIndices[static_cast<size_t>(band)] = builder.Add(
+            new ICairoFader(plug, &surface, {x, kFaderTop, x + kBandControlWidth, kFaderBottom},
+                            band, kFaderTrack, kAccent, kFaderOutline));
+    }
+    for (int band = 0; band < kEditorBandCount; ++band)
+    {
+        const int x = kValueBoxLeftPx[static_cast<size_t>(band)];
+        builder.Dropdown({x, kValueBoxTop, x + kBandControlWidth, kValueBoxBottom}, band,
+                         kHideUnit);
+    }
+    AddFooterMarks(builder);
+    return indices;
+}
+
+} // namespace kestrune

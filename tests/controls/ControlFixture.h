@@ -1,0 +1,87 @@
+#pragma once
+
+// A small plug-in with one parameter of each kind the controls show, and an offscreen editor
+// whose frames can be drawn and whose pixels can be read.
+
+#include "framework/headless/IPlugHeadless.h"
+#include "graphics/IControl.h"
+#include "graphics/IGraphicsOffscreen.h"
+#include "graphics/ycairo_surface.h"
+
+#include <cstdint>
+#include <memory>
+
+struct Pixel
+{
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+};
+
+class FixturePlug : public IPlugHeadless
+{
+public:
+    enum ParamId : int
+    {
+        kGain = 0,   // -15..15 dB, step 0.1
+        kChoice = 1, // enum "1s" style texts
+        kToggle = 2, // bool
+        kAmount = 3, // 0..100 %, step 1
+        kPlain = 4,  // double without a unit
+        kParamCount = 5,
+    };
+
+    FixturePlug()
+        : IPlugHeadless({}, kParamCount, "1-1 2-2", 1, "Fixture", "", "Vantor", 0x10205, 1, 2, 0,
+                        false, true, false)
+    {
+        Param(kGain)->DefineDouble("Gain 0", 0.0, -15.0, 15.0, 0.1, "dB");
+        Param(kChoice)->DefineEnum("Integration Time", 1, 3);
+        Param(kChoice)->AddDisplayText(0, "0.25s");
+        Param(kChoice)->AddDisplayText(1, "1s");
+        Param(kChoice)->AddDisplayText(2, "4s");
+        Param(kToggle)->DefineBool("Enable peak display", false);
+        Param(kAmount)->DefineDouble("Eq Amount", 50.0, 0.0, 100.0, 1.0, "%");
+        Param(kPlain)->DefineDouble("Plain", 0.0, -15.0, 15.0, 0.1, "");
+    }
+};
+
+// The plug-in owns the editor once attached; the fixture keeps plain pointers to both.
+struct EditorFixture
+{
+    std::unique_ptr<FixturePlug> plug = std::make_unique<FixturePlug>();
+    IGraphicsOffscreen* graphics = nullptr;
+    ycairo_surface* surface = nullptr;
+
+    EditorFixture(int width = 800, int height = 600)
+    {
+        graphics = new IGraphicsOffscreen(plug.get(), width, height, 30);
+        auto holder = std::make_unique<ycairo_surface>(plug.get());
+        surface = holder.get();
+        holder->CreateBackground(graphics, 255, 46, 46, 46);
+        plug->SetEditorSurface(std::move(holder));
+    }
+
+    template <typename Control> Control* Add(Control* control)
+    {
+        graphics->AddControl(control);
+        return control;
+    }
+
+    void Attach() { plug->AttachEditor(graphics); }
+
+    // Draws every control, as after a processed block.
+    void Frame()
+    {
+        graphics->MarkAllControlsDirty();
+        graphics->DrawAll();
+    }
+
+    Pixel At(int x, int y) const
+    {
+        LICE_IBitmap* bitmap = graphics->BackingBitmap();
+        const uint32_t p = bitmap->Bits()[y * bitmap->RowSpan() + x];
+        return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
+                static_cast<int>(p & 0xFF)};
+    }
+};
