@@ -1,0 +1,15 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+// The subcommands of the kestrune tool. Each command lives in its own file (cli/XCommand.cpp)
+// and provides one Add function, declared here and called once from cli/main.cpp. An Add
+// function creates the subcommand on `app`, binds its options, and sets a callback that runs the
+// command and stores its exit status in `context.exitCode` (0 success, 1 failure; parse errors
+// never reach a callback, main turns them into status 2).
+struct CommandContext
+{
+    int exitCode = 0;
+};
+
+void AddParamsCommand(CLI::App& app, CommandContext& context);

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+class VantorKestrune;
+
+namespace kestrune::cli
+{
+
+inline constexpr int kResponseBands = 31;
+
+// What the response picture shows: the gains the equaliser applies, the sample rate they are
+// designed at and, optionally, the analysed band levels.
+struct ResponseData
+{
+    double sampleRateHz = 44100.0;
+    std::array<double, kResponseBands> bandGainsDb{};
+    std::array<double, kResponseBands> bandLevelsLinear{};
+    bool showLevels = false;
+    bool bypassed = false; // "Bypass EQ" is on: the filters do not run
+};
+
+ResponseData CollectResponseData(const VantorKestrune& plug, bool showLevels);
+
+// Combined magnitude in dB of the 31 band shelves at those gains, at freqHz.
+class CombinedResponse
+{
+public:
+    CombinedResponse(double sampleRateHz, const std::array<double, kResponseBands>& gainsDb);
+    ~CombinedResponse();
+    CombinedResponse(const CombinedResponse&) = delete;
+    CombinedResponse& operator=(const CombinedResponse&) = delete;
+
+    double MagnitudeDb(double freqHz) const;
+
+private:
+    struct Shelves;
+    double sampleRateHz;
+    Shelves* shelves;
+};
+
+// Draws the plot (magnitude over 20 Hz - 20 kHz on a log axis, gains as points, levels as
+// bars) and writes it as PNG. False with a reason when the file cannot be written.
+bool WriteResponsePicture(const ResponseData& data, const std::string& path, std::string& error);
+
+} // namespace kestrune::cli
