@@ -117,6 +117,7 @@ std::vector<PoleZeroSection> CopySections(const PoleZeroLayout<MaxPoles>& layout
 {
     std::vector<PoleZeroSection> sections;
     const int count = (layout.PoleCount() + 1) / 2;
+    sections.reserve(static_cast<std::size_t>(count));
     for (int k = 0; k < count && k < layout.SectionCount(); ++k)
     {
         sections.push_back(layout.Section(k));
