@@ -7,7 +7,9 @@
 #include "aax/sdk/AAX_Delegates.h"
 #include "aax/sdk/AAX_HostInterfaces.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -35,6 +37,9 @@ public:
     virtual bool GetValueString(char* out, int32_t maxLength) const = 0;
     virtual bool GetNormalizedValueString(double normalized, char* out,
                                           int32_t maxLength) const = 0;
+    // The normalised value of a real value, or of a text the display delegate reads.
+    virtual bool GetNormalizedValueFromDouble(double real, double* normalized) const = 0;
+    virtual bool GetNormalizedValueFromString(const char* text, double* normalized) const = 0;
 
     virtual void Touch() = 0;
     virtual void Release() = 0;
@@ -89,6 +94,28 @@ public:
     {
         return AAX_CopyText(display_->ValueToString(taper_->NormalizedToReal(normalized)), out,
                             maxLength);
+    }
+    bool GetNormalizedValueFromDouble(double real, double* normalized) const override
+    {
+        if (normalized == nullptr || !std::isfinite(real))
+        {
+            return false;
+        }
+        // Clamped before the conversion so that no real value overflows an integer type.
+        const double lowest = static_cast<double>(taper_->GetMinimumValue());
+        const double highest = static_cast<double>(taper_->GetMaximumValue());
+        *normalized = taper_->RealToNormalized(static_cast<T>(std::clamp(real, lowest, highest)));
+        return true;
+    }
+    bool GetNormalizedValueFromString(const char* text, double* normalized) const override
+    {
+        T value{};
+        if (text == nullptr || normalized == nullptr || !display_->StringToValue(text, &value))
+        {
+            return false;
+        }
+        *normalized = taper_->RealToNormalized(value);
+        return true;
     }
 
     void Touch() override

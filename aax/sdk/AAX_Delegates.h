@@ -41,6 +41,8 @@ public:
     virtual ~AAX_IDisplayDelegate() = default;
     virtual std::unique_ptr<AAX_IDisplayDelegate> Clone() const = 0;
     virtual std::string ValueToString(T value) const = 0;
+    // The value a text stands for; false when the delegate cannot read it.
+    virtual bool StringToValue(const std::string& /*text*/, T* /*value*/) const { return false; }
 };
 
 // Two states: normalised values from 0.5 up are true.
@@ -110,6 +112,15 @@ public:
         return std::make_unique<AAX_CBinaryDisplayDelegate>(*this);
     }
     std::string ValueToString(bool value) const override { return value ? trueText_ : falseText_; }
+    bool StringToValue(const std::string& text, bool* value) const override
+    {
+        if (text != trueText_ && text != falseText_)
+        {
+            return false;
+        }
+        *value = text == trueText_;
+        return true;
+    }
 
 private:
     std::string falseText_;
@@ -188,6 +199,18 @@ public:
     {
         const auto found = texts_.find(value);
         return found == texts_.end() ? std::string(kNotFoundText) : found->second;
+    }
+    bool StringToValue(const std::string& text, T* value) const override
+    {
+        for (const auto& [candidate, candidateText] : texts_)
+        {
+            if (candidateText == text)
+            {
+                *value = candidate;
+                return true;
+            }
+        }
+        return false;
     }
 
 private:

@@ -1,0 +1,534 @@
+// kestrune-aax-host: plays an AAX host's part against the module. Loads it through its entry
+// points, prints the description it registers and, given a file, runs it through an instance in
+// the matching channel configuration with host-sized blocks, host parameter updates, a chunk
+// round trip and, with --editor, the editor in a view container.
+
+#include "aax/host/AaxHost.h"
+
+#include <CLI/CLI.hpp>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+struct Setting
+{
+    std::string name;
+    std::string value;
+    double atSeconds = 0.0;
+};
+
+struct Options
+{
+    std::string modulePath;
+    std::string input;
+    std::string output;
+    int blockFrames = 512;
+    std::vector<std::string> sets;
+    std::vector<std::string> automations;
+    std::string stateFile;
+    std::string saveStateFile;
+    bool editor = false;
+    bool quiet = false;
+};
+
+std::string FourCCText(uint32_t code)
+{
+    std::string text = "'";
+    for (int shift = 24; shift >= 0; shift -= 8)
+    {
+        text += static_cast<char>((code >> shift) & 0xFFu);
+    }
+    return text + "'";
+}
+
+const char* FieldKindText(AAX_EFieldKind kind)
+{
+    switch (kind)
+    {
+    case AAX_EFieldKind::AudioIn:
+        return "audio-in";
+    case AAX_EFieldKind::AudioOut:
+        return "audio-out";
+    case AAX_EFieldKind::BufferLength:
+        return "buffer-length";
+    case AAX_EFieldKind::PrivateData:
+        return "private-data";
+    case AAX_EFieldKind::Node:
+        return "node";
+    }
+    return "?";
+}
+
+std::string PropertyText(const AAX_SProperty& property)
+{
+    char text[64];
+    const auto value = static_cast<uint32_t>(property.value);
+    switch (property.id)
+    {
+    case AAX_eProperty_InputStemFormat:
+    case AAX_eProperty_OutputStemFormat:
+        std::snprintf(text, sizeof text, "0x%08" PRIX32 " (%d channels)", value,
+                      AAX_StemChannelCount(value));
+        return text;
+    case AAX_eProperty_ManufacturerID:
+    case AAX_eProperty_ProductID:
+    case AAX_eProperty_PlugInID_Native:
+    case AAX_eProperty_PlugInID_AudioSuite:
+        std::snprintf(text, sizeof text, "0x%08" PRIX32 " ", value);
+        return text + FourCCText(value);
+    default:
+        return std::to_string(property.value);
+    }
+}
+
+void PrintDescription(const aaxhost::Module& module)
+{
+    const AAX_SCollectionRecord& description = module.Description();
+    const uint64_t layer = module.SdkVersion();
+    std::printf("layer version %u.%u\n", static_cast<unsigned>(layer >> 32),
+                static_cast<unsigned>(layer & 0xFFFFFFFFu));
+    for (const std::string& name : description.packageNames)
+    {
+        std::printf("package name \"%s\"\n", name.c_str());
+    }
+    for (const std::string& name : description.manufacturerNames)
+    {
+        std::printf("manufacturer \"%s\"\n", name.c_str());
+    }
+    std::printf("package version 0x%08X\n", description.packageVersion);
+    for (const auto& [identifier, effect] : description.effects)
+    {
+        std::printf("effect \"%s\"\n", identifier.c_str());
+        for (const std::string& name : effect.names)
+        {
+            std::printf("  name \"%s\"\n", name.c_str());
+        }
+        for (uint32_t category : effect.categories)
+        {
+            std::printf("  category %u\n", category);
+        }
+        for (const AAX_SProcRecord& proc : effect.procs)
+        {
+            std::printf("  factory %d\n", proc.procId);
+        }
+        int number = 0;
+        for (const AAX_SComponentRecord& component : effect.components)
+        {
+            std::printf("  component %d\n", ++number);
+            for (const AAX_SField& field : component.fields)
+            {
+                std::printf("    field %d %s", field.index, FieldKindText(field.kind));
+                if (field.kind == AAX_EFieldKind::PrivateData)
+                {
+                    std::printf(" %u bytes", field.size);
+                }
+                if (field.kind == AAX_EFieldKind::Node)
+                {
+                    std::printf(" \"%s\" kind %u mask 0x%X", field.name.c_str(), field.nodeKind,
+                                field.mask);
+                }
+                std::printf("\n");
+            }
+            for (const AAX_SProcessProc& proc : component.processProcs)
+            {
+                std::printf("    process procedure\n");
+                for (const AAX_SProperty& property : proc.properties)
+                {
+                    std::printf("      property %u = %s\n", property.id,
+                                PropertyText(property).c_str());
+                }
+            }
+        }
+    }
+}
+
+bool ParseSetting(const std::string& text, bool timed, Setting* setting, std::string* error)
+{
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos || equals == 0)
+    {
+        *error = "expected NAME=VALUE" + std::string(timed ? "@SECONDS" : "") + ": " + text;
+        return false;
+    }
+    setting->name = text.substr(0, equals);
+    setting->value = text.substr(equals + 1);
+    if (timed)
+    {
+        const size_t at = setting->value.rfind('@');
+        if (at == std::string::npos)
+        {
+            *error = "expected NAME=VALUE@SECONDS: " + text;
+            return false;
+        }
+        try
+        {
+            setting->atSeconds = std::stod(setting->value.substr(at + 1));
+        }
+        catch (const std::exception&)
+        {
+            *error = "not a time in seconds: " + text;
+            return false;
+        }
+        setting->value = setting->value.substr(0, at);
+    }
+    return true;
+}
+
+// Host update of a setting: the value is a display text of the parameter or a real value.
+bool ApplySetting(aaxhost::Instance& instance, const Setting& setting, std::string* error)
+{
+    AAX_IParameter* parameter = instance.FindParameterByName(setting.name);
+    if (parameter == nullptr)
+    {
+        *error = "unknown parameter: " + setting.name;
+        return false;
+    }
+    double normalized = 0.0;
+    if (!parameter->GetNormalizedValueFromString(setting.value.c_str(), &normalized))
+    {
+        char* end = nullptr;
+        const double real = std::strtod(setting.value.c_str(), &end);
+        if (end == setting.value.c_str() || *end != '\0' ||
+            !parameter->GetNormalizedValueFromDouble(real, &normalized))
+        {
+            *error = "not a value of " + setting.name + ": " + setting.value;
+            return false;
+        }
+    }
+    const AAX_Result result = instance.SetParameter(parameter->Identifier(), normalized);
+    if (result != AAX_SUCCESS)
+    {
+        *error = "host update of " + setting.name + " failed: " + std::to_string(result);
+        return false;
+    }
+    return true;
+}
+
+std::vector<char> FramedDocument(const std::string& text)
+{
+    const auto count = static_cast<int32_t>(text.size());
+    std::vector<char> data(sizeof count + text.size());
+    std::memcpy(data.data(), &count, sizeof count);
+    std::memcpy(data.data() + sizeof count, text.data(), text.size());
+    return data;
+}
+
+std::string DocumentText(const std::vector<char>& chunk)
+{
+    int32_t count = 0;
+    if (chunk.size() < sizeof count)
+    {
+        return {};
+    }
+    std::memcpy(&count, chunk.data(), sizeof count);
+    if (count <= 0 || static_cast<size_t>(count) > chunk.size() - sizeof count)
+    {
+        return {};
+    }
+    return std::string(chunk.data() + sizeof count, static_cast<size_t>(count));
+}
+
+class SoundFile
+{
+public:
+    SoundFile(const std::string& path, int mode, SF_INFO* info)
+        : file_(sf_open(path.c_str(), mode, info))
+    {
+    }
+    ~SoundFile()
+    {
+        if (file_ != nullptr)
+        {
+            sf_close(file_);
+        }
+    }
+    SoundFile(const SoundFile&) = delete;
+    SoundFile& operator=(const SoundFile&) = delete;
+    SNDFILE* get() const { return file_; }
+
+private:
+    SNDFILE* file_;
+};
+
+int RunEditor(const aaxhost::Module& module, aaxhost::Instance& instance)
+{
+    AAX_CreateEffectGUIProc factory = module.GuiFactory();
+    std::unique_ptr<AAX_IEffectGUI> gui(factory != nullptr ? factory() : nullptr);
+    if (gui == nullptr)
+    {
+        std::fprintf(stderr, "kestrune-aax-host: the module made no editor\n");
+        return 1;
+    }
+    gui->Initialize(instance.Effect());
+    AAX_Point size;
+    gui->GetViewSize(&size);
+    std::printf("editor %g x %g\n", static_cast<double>(size.horz), static_cast<double>(size.vert));
+    // Without a window system of the host's own, a placeholder parent: the editor opens in
+    // whatever window its platform layer provides (offscreen when there is none).
+    aaxhost::ViewContainer container(1);
+    gui->SetViewContainer(&container);
+    std::printf("editor opened in the host view\n");
+    gui->SetViewContainer(nullptr);
+    std::printf("editor closed\n");
+    gui->Uninitialize();
+    return 0;
+}
+
+int Fail(const std::string& message)
+{
+    std::fprintf(stderr, "kestrune-aax-host: %s\n", message.c_str());
+    return 1;
+}
+
+// The editor of a stereo instance, without processing anything.
+int EditorOnly(const aaxhost::Module& module)
+{
+    const AAX_SComponentRecord* component = module.ComponentForChannels(2);
+    if (component == nullptr)
+    {
+        return Fail("no stereo component");
+    }
+    aaxhost::Instance instance(module, *component, 44100.0f);
+    if (instance.Effect() == nullptr || instance.Initialize() != AAX_SUCCESS)
+    {
+        return Fail("the module's instance did not initialise");
+    }
+    return RunEditor(module, instance);
+}
+
+int ProcessFile(const Options& options, const aaxhost::Module& module)
+{
+    SF_INFO inputInfo{};
+    SoundFile input(options.input, SFM_READ, &inputInfo);
+    if (input.get() == nullptr)
+    {
+        return Fail("cannot read " + options.input + ": " + sf_strerror(nullptr));
+    }
+    const int channels = inputInfo.channels;
+    const AAX_SComponentRecord* component = module.ComponentForChannels(channels);
+    if (component == nullptr)
+    {
+        return Fail("no component for " + std::to_string(channels) + " channels");
+    }
+    aaxhost::Instance instance(module, *component, static_cast<float>(inputInfo.samplerate));
+    if (instance.Effect() == nullptr || instance.Initialize() != AAX_SUCCESS)
+    {
+        return Fail("the module's instance did not initialise");
+    }
+    std::string error;
+    if (!options.stateFile.empty())
+    {
+        std::ifstream stateStream(options.stateFile, std::ios::binary);
+        std::stringstream text;
+        text << stateStream.rdbuf();
+        if (!stateStream || instance.ApplyChunk(FramedDocument(text.str())) != AAX_SUCCESS)
+        {
+            return Fail("cannot apply state " + options.stateFile);
+        }
+    }
+    for (const std::string& text : options.sets)
+    {
+        Setting setting;
+        if (!ParseSetting(text, false, &setting, &error) ||
+            !ApplySetting(instance, setting, &error))
+        {
+            return Fail(error);
+        }
+    }
+    std::vector<Setting> automations;
+    for (const std::string& text : options.automations)
+    {
+        Setting setting;
+        if (!ParseSetting(text, true, &setting, &error) ||
+            instance.FindParameterByName(setting.name) == nullptr)
+        {
+            return Fail(error.empty() ? "unknown parameter: " + setting.name : error);
+        }
+        automations.push_back(setting);
+    }
+    std::stable_sort(automations.begin(), automations.end(),
+                     [](const Setting& a, const Setting& b) { return a.atSeconds < b.atSeconds; });
+
+    SF_INFO outputInfo = inputInfo;
+    SoundFile output(options.output, SFM_WRITE, &outputInfo);
+    if (output.get() == nullptr)
+    {
+        return Fail("cannot write " + options.output + ": " + sf_strerror(nullptr));
+    }
+    const int block = options.blockFrames;
+    const auto channelCount = static_cast<size_t>(channels);
+    std::vector<float> interleaved(static_cast<size_t>(block) * channelCount);
+    std::vector<std::vector<float>> in(channelCount,
+                                       std::vector<float>(static_cast<size_t>(block)));
+    std::vector<std::vector<float>> out(channelCount,
+                                        std::vector<float>(static_cast<size_t>(block)));
+    std::vector<float*> inPointers;
+    std::vector<float*> outPointers;
+    for (size_t c = 0; c < channelCount; ++c)
+    {
+        inPointers.push_back(in[c].data());
+        outPointers.push_back(out[c].data());
+    }
+    size_t nextAutomation = 0;
+    int64_t framesDone = 0;
+    for (;;)
+    {
+        const sf_count_t got = sf_readf_float(input.get(), interleaved.data(), block);
+        if (got <= 0)
+        {
+            break;
+        }
+        const int64_t blockEnd = framesDone + got;
+        while (nextAutomation < automations.size() &&
+               automations[nextAutomation].atSeconds * inputInfo.samplerate < blockEnd)
+        {
+            if (!ApplySetting(instance, automations[nextAutomation++], &error))
+            {
+                return Fail(error);
+            }
+        }
+        for (size_t c = 0; c < channelCount; ++c)
+        {
+            for (sf_count_t i = 0; i < block; ++i)
+            {
+                // The host's blocks keep their size: the last one is filled with silence.
+                in[c][static_cast<size_t>(i)] =
+                    i < got ? interleaved[static_cast<size_t>(i) * channelCount + c] : 0.0f;
+            }
+        }
+        instance.Render(inPointers.data(), outPointers.data(), block);
+        for (size_t c = 0; c < channelCount; ++c)
+        {
+            for (sf_count_t i = 0; i < got; ++i)
+            {
+                interleaved[static_cast<size_t>(i) * channelCount + c] =
+                    out[c][static_cast<size_t>(i)];
+            }
+        }
+        sf_writef_float(output.get(), interleaved.data(), got);
+        framesDone = blockEnd;
+    }
+    if (!options.quiet)
+    {
+        std::printf("rendered %" PRId64 " frames, %d channels, blocks of %d\n", framesDone,
+                    channels, block);
+    }
+
+    AAX_Result result = AAX_SUCCESS;
+    const std::vector<char> chunk = instance.TakeChunk(&result);
+    if (result != AAX_SUCCESS)
+    {
+        return Fail("taking the chunk failed: " + std::to_string(result));
+    }
+    aaxhost::Instance restored(module, *component, static_cast<float>(inputInfo.samplerate));
+    bool equalBefore = true;
+    bool equalAfter = false;
+    if (restored.Effect() == nullptr || restored.Initialize() != AAX_SUCCESS ||
+        restored.CompareChunk(chunk, &equalBefore) != AAX_SUCCESS ||
+        restored.ApplyChunk(chunk) != AAX_SUCCESS ||
+        restored.CompareChunk(chunk, &equalAfter) != AAX_SUCCESS)
+    {
+        return Fail("applying the chunk to a second instance failed");
+    }
+    if (!options.quiet)
+    {
+        std::printf("chunk %zu bytes; fresh instance equal before %s, after applying %s\n",
+                    chunk.size(), equalBefore ? "yes" : "no", equalAfter ? "yes" : "no");
+    }
+    if (!options.saveStateFile.empty())
+    {
+        std::ofstream stateStream(options.saveStateFile, std::ios::binary);
+        stateStream << DocumentText(chunk);
+        if (!stateStream)
+        {
+            return Fail("cannot write " + options.saveStateFile);
+        }
+    }
+    if (options.editor)
+    {
+        return RunEditor(module, instance);
+    }
+    return 0;
+}
+
+std::string DefaultModulePath(const char* argv0)
+{
+    std::error_code ignored;
+    const std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", ignored);
+    const std::filesystem::path base = self.empty() ? std::filesystem::path(argv0) : self;
+    return (base.parent_path().parent_path() / "aax" / "VantorKestrune.aaxplugin").string();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    options.modulePath = DefaultModulePath(argv[0]);
+    CLI::App app{"Plays an AAX host's part against the VantorKestrune module"};
+    app.add_option("--module", options.modulePath, "The module to load")->capture_default_str();
+    app.add_option("input", options.input,
+                   "Audio file to run through an instance (mono or stereo)");
+    app.add_option("output", options.output, "Where the processed audio goes");
+    app.add_option("--block", options.blockFrames, "Frames per host block")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 65536));
+    app.add_option("--set", options.sets, "Host update before the first block: \"NAME=VALUE\"");
+    app.add_option("--automate", options.automations,
+                   "Host update during playback: \"NAME=VALUE@SECONDS\"");
+    app.add_option("--state", options.stateFile, "State document applied as the chunk first");
+    app.add_option("--save-state", options.saveStateFile, "Write the chunk's state document");
+    app.add_flag("--editor", options.editor, "Open and close the editor in a host view");
+    app.add_flag("--quiet", options.quiet, "Print nothing but errors");
+    try
+    {
+        app.parse(argc, argv);
+    }
+    catch (const CLI::ParseError& e)
+    {
+        return app.exit(e) == 0 ? 0 : 2;
+    }
+    if (options.input.empty() != options.output.empty())
+    {
+        std::fprintf(stderr, "kestrune-aax-host: give both an input and an output file\n");
+        return 2;
+    }
+
+    std::string error;
+    int status = 0;
+    {
+        const std::unique_ptr<aaxhost::Module> module =
+            aaxhost::Module::Load(options.modulePath, &error);
+        if (module == nullptr)
+        {
+            return Fail(error);
+        }
+        if (!options.quiet)
+        {
+            PrintDescription(*module);
+        }
+        if (!options.input.empty())
+        {
+            status = ProcessFile(options, *module);
+        }
+        else if (options.editor)
+        {
+            status = EditorOnly(*module);
+        }
+    }
+    std::fflush(stdout);
+    return status;
+}
