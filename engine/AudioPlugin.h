@@ -12,14 +12,6 @@
 #include <memory>
 #include <vector>
 
-// Auto EQ compensation curves, the values of "Auto EQ compensation".
-enum CompensationCurve : int
-{
-    kCompensationDefault = 0,
-    kCompensationNone = 1,
-    kCompensationCustom = 2,
-};
-
 class AudioPlugin final : public AudioProcessor
 {
 public:
@@ -28,6 +20,10 @@ public:
     static constexpr int kMaxFrames = 16384;
     // Band gains set by the user are clamped to this range (dB); Auto EQ gains are not.
     static constexpr double kMaxUserGainDb = 15.0;
+    // Auto EQ compensation curves, the values of "Auto EQ compensation".
+    static constexpr int kCompensationDefault = 0;
+    static constexpr int kCompensationNone = 1;
+    static constexpr int kCompensationCustom = 2;
 
     AudioPlugin();
     ~AudioPlugin();

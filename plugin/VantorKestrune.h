@@ -3,9 +3,15 @@
 // PluginAdapterBase is the host adapter this build of the product runs on (IPlugHeadless,
 // IPlugAAX, ...); the header is generated per build target by kestrune_add_plugin
 // (plugin/CMakeLists.txt).
+#include "engine/AudioPlugin.h"
 #include "plugin/Parameters.h"
 #include "plugin/PluginAdapter.h"
+#include "plugin/ProcessFlags.h"
 #include "plugin/ProductIdentity.h"
+
+#include <nlohmann/json_fwd.hpp>
+
+#include <string>
 
 // The product's plug-in object: a 31-band graphic equaliser with analyser and Auto EQ.
 class VantorKestrune : public PluginAdapterBase
@@ -17,17 +23,57 @@ public:
     explicit VantorKestrune(InstanceInfo info);
     ~VantorKestrune() override;
 
+    // Prepares the engine for the host's sample rate and block size (plugin/AudioFlow.cpp).
+    void ResetProcessing() override;
+    // Carries a stored parameter value into the engine (plugin/ParameterReactions.cpp).
+    void OnParameterChanged(int index, ParameterChangeSource source) override;
+    // Input gain, engine, Auto EQ write-back, editor feedback, output gain (plugin/AudioFlow.cpp).
+    void ProcessBlock(double** inputs, double** outputs, int frames) noexcept override;
+    // The JSON state document (plugin/StateDocument.cpp).
+    bool SerializeState(StateChunk& chunk) override;
+    int DeserializeState(const StateChunk& chunk, int position) override;
+
+    // The signal engine, read-only for tools and tests (levels, gains, curves).
+    const AudioPlugin& Engine() const noexcept { return engine; }
+
     // True while "Disable Analyzer" is on.
     bool AnalyserDisabled() const noexcept { return analyserDisabled; }
     // True once a state document has been read successfully.
     bool StateLoaded() const noexcept { return stateLoaded; }
 
 private:
+    void ReactToBandGain(int band, double gainDb, ParameterChangeSource source);
+    void ReactToIntegrationTime(double value);
+    void ReactToAutoEqMode(double value, ParameterChangeSource source);
+    void ReactToResetEq(double value);
+    void ReactToEqAmount(double value);
+    void ReactToCompensation(double value);
+    double AutoEqModeValue() const noexcept;
+    bool CustomCompensationSelected() const noexcept;
+    void WriteBackAutoEqGains() noexcept;
+    // Parses a document and applies its parameters and curve; throws the JSON library's errors.
+    void ApplyStateDocument(const std::string& text, bool& parametersChanged,
+                            bool& parametersAnnounced);
+    void ApplyStoredCurve(const nlohmann::json& document);
+    void AnnounceRestoredParameters();
+
+    // Editor feedback hooks (plugin/EditorFeedback.cpp), called at the points where the editor
+    // follows the plug-in: after the engine ran a block (analyser display, faders after a
+    // write-back), after the output gain (redraw everything), when a parameter reaction has
+    // run, when a band parameter was rewritten by the plug-in itself, and when a band's custom
+    // compensation value was stored.
+    void FeedbackAfterEngine(bool gainsWrittenBack) noexcept;
+    void FeedbackMarkAllDirty() noexcept;
+    void FeedbackOnParameter(int index, double value, ParameterChangeSource source);
+    void FeedbackParameterRewritten(int index, double value);
+    void FeedbackCompensationMarker(int band, double gainDb);
+
     void DefineParameters(const int* indices, int count);
     // Creates the editor and its controls, and attaches it; runs between the parameter
     // definitions, so the editor sees the parameters defined before it.
     void BuildEditor();
 
+    AudioPlugin engine;
     bool analyserDisabled = false;
     bool stateLoaded = false;
 };

@@ -1,0 +1,185 @@
+// The state document: every parameter by name with its value, the custom compensation curve
+// and the version, as compact JSON framed by an int32 byte count.
+
+#include "plugin/VantorKestrune.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace
+{
+
+using nlohmann::json;
+
+// A document whose shape cannot be read; caught with the JSON library's own errors.
+class StateDocumentError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Bands 0 to 29 must be present in a custom curve; band 30 was added later and is read only
+// when the document has it.
+constexpr int kRequiredCurveValues = 30;
+
+std::string VersionText(int version)
+{
+    return std::to_string(VersionMajor(version)) + "." + std::to_string(VersionMinor(version)) +
+           "." + std::to_string(VersionRevision(version));
+}
+
+// The library's type error for a member read as a number.
+double NumberOf(const json& value)
+{
+    return value.get<double>();
+}
+
+const json& MemberOrNull(const json& object, const char* key)
+{
+    static const json null;
+    if (!object.is_object())
+    {
+        return null;
+    }
+    const auto found = object.find(key);
+    return found == object.end() ? null : *found;
+}
+
+// True when the chunk at position holds the parameter chunk's leading count, or no count at
+// all: only then is the chunk read as parameter values.
+bool LooksLikeParameterChunk(const StateChunk& chunk, int position, int parameterCount)
+{
+    std::int32_t count = 0;
+    return position < 0 || chunk.Get(&count, position) < 0 || count == parameterCount;
+}
+
+} // namespace
+
+// Under the plug-in lock. Appends the framed document; true when the chunk is not empty.
+bool VantorKestrune::SerializeState(StateChunk& chunk)
+{
+    const auto lock = LockPlugin();
+    json params = json::array();
+    for (int i = 0; i < ParameterCount(); ++i)
+    {
+        const IPlugParameter& param = *Param(i);
+        params.push_back(json{{"name", param.Name()}, {"value", param.Value()}});
+    }
+    json curve = json::array();
+    for (double gainDb : engine.customCurve)
+    {
+        curve.push_back(gainDb);
+    }
+    const json document{{"eqcomp", curve}, {"params", params}, {"version", VersionText(Version())}};
+    chunk.PutStr(document.dump());
+    return chunk.Size() > 0;
+}
+
+// Under the plug-in lock. Returns the position after the document. A text that is not a
+// readable document falls back, on an instance that has not read a document yet, to the
+// parameter chunk; the parameters and the engine agree afterwards in every case.
+int VantorKestrune::DeserializeState(const StateChunk& chunk, int position)
+{
+    const auto lock = LockPlugin();
+    std::string text;
+    const int end = position < 0 ? -1 : chunk.GetStr(text, position);
+    bool parametersChanged = false;
+    bool parametersAnnounced = false;
+    try
+    {
+        ApplyStateDocument(end < 0 ? std::string() : text, parametersChanged, parametersAnnounced);
+        stateLoaded = true;
+        return end;
+    }
+    catch (const json::exception&)
+    {
+    }
+    catch (const StateDocumentError&)
+    {
+    }
+    if (!stateLoaded && LooksLikeParameterChunk(chunk, position, ParameterCount()))
+    {
+        UnserializeParams(chunk, position);
+        return position;
+    }
+    // Values the document already stored must reach the engine as well.
+    if (parametersChanged && !parametersAnnounced)
+    {
+        AnnounceRestoredParameters();
+    }
+    return stateLoaded ? end : position;
+}
+
+void VantorKestrune::ApplyStateDocument(const std::string& text, bool& parametersChanged,
+                                        bool& parametersAnnounced)
+{
+    const json document = json::parse(text);
+    if (!document.is_object() && !document.is_null())
+    {
+        throw StateDocumentError("state document is not an object");
+    }
+    const json& params = MemberOrNull(document, "params");
+    const bool emptyObject = params.is_object() && params.empty();
+    if (!params.is_null() && !params.is_array() && !emptyObject)
+    {
+        throw StateDocumentError("\"params\" is not an array");
+    }
+    for (const json& entry : params.is_array() ? params : json::array())
+    {
+        if (!entry.is_object() && !entry.is_null())
+        {
+            throw StateDocumentError("a \"params\" entry is not an object");
+        }
+        const json& name = MemberOrNull(entry, "name");
+        for (int i = 0; i < ParameterCount(); ++i)
+        {
+            if (name.is_string() && name.get_ref<const std::string&>() == Param(i)->Name())
+            {
+                Param(i)->SetClamped(NumberOf(MemberOrNull(entry, "value")));
+                parametersChanged = true;
+            }
+        }
+    }
+    AnnounceRestoredParameters();
+    parametersAnnounced = true;
+    if (CustomCompensationSelected())
+    {
+        ApplyStoredCurve(document);
+    }
+}
+
+// The band gains are announced with the stored amount already in force, so the rescaling by
+// "Eq Amount" leaves them as stored.
+void VantorKestrune::AnnounceRestoredParameters()
+{
+    engine.SetEqAmount(Param(kParamEqAmount)->Value() / 100.0, false);
+    for (int i = 0; i < ParameterCount(); ++i)
+    {
+        OnParameterChanged(i, ParameterChangeSource::Restore);
+    }
+}
+
+void VantorKestrune::ApplyStoredCurve(const json& document)
+{
+    const json& curve = MemberOrNull(document, "eqcomp");
+    if (!curve.is_null() && !curve.is_array())
+    {
+        throw StateDocumentError("\"eqcomp\" is not an array");
+    }
+    static const json missing;
+    const int stored = curve.is_array() ? static_cast<int>(curve.size()) : 0;
+    for (int band = 0; band < kNumBands; ++band)
+    {
+        if (band >= kRequiredCurveValues && band >= stored)
+        {
+            break;
+        }
+        const double gainDb =
+            NumberOf(band < stored ? curve[static_cast<std::size_t>(band)] : missing);
+        engine.SetCustomCurveValue(band, gainDb);
+        FeedbackCompensationMarker(band, gainDb);
+    }
+}
