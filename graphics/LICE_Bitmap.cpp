@@ -2,6 +2,14 @@
 
 #include <new>
 
+namespace
+{
+
+// cairo cannot wrap an image wider or taller than this, so a larger bitmap is useless.
+constexpr int kMaxSide = 32767;
+
+} // namespace
+
 LICE_SysBitmap::LICE_SysBitmap(int initialWidth, int initialHeight)
 {
     Resize(initialWidth, initialHeight);
@@ -20,11 +28,27 @@ void LICE_SysBitmap::Release()
     bits = nullptr;
 }
 
+// Reported as a failure, never as success: a caller must not draw into a bitmap that does not
+// exist.
+bool LICE_SysBitmap::Fail()
+{
+    Release();
+    width = 0;
+    height = 0;
+    allocatedRowSpan = 0;
+    allocatedHeight = 0;
+    return false;
+}
+
 bool LICE_SysBitmap::Resize(int newWidth, int newHeight)
 {
     if (newWidth == width && newHeight == height)
     {
         return false;
+    }
+    if (newWidth < 0 || newHeight < 0 || newWidth > kMaxSide || newHeight > kMaxSide)
+    {
+        return Fail();
     }
     width = newWidth;
     height = newHeight;
@@ -45,12 +69,7 @@ bool LICE_SysBitmap::Resize(int newWidth, int newHeight)
     memory.reset(new (std::nothrow) LICE_pixel[pixels]());
     if (!memory)
     {
-        // Report the failure: a caller must not draw into a bitmap that does not exist.
-        width = 0;
-        height = 0;
-        allocatedRowSpan = 0;
-        allocatedHeight = 0;
-        return false;
+        return Fail();
     }
     bits = memory.get();
     return true;

@@ -26,7 +26,9 @@ public:
 };
 
 // The editor's backing store: a plain top-down 32-bit pixel buffer whose rows are the width
-// rounded up to a multiple of 4 pixels. Shrinking within the allocation keeps it.
+// rounded up to a multiple of 4 pixels. Shrinking within the allocation keeps it. A negative side,
+// a side above 32767 pixels (cairo's limit) or a failed allocation leaves it empty and Resize
+// returns false.
 class LICE_SysBitmap : public LICE_IBitmap
 {
 public:
@@ -44,6 +46,7 @@ public:
 
 private:
     void Release();
+    bool Fail();
 
     int width = 0;
     int height = 0;

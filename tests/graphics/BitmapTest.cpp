@@ -87,15 +87,23 @@ TEST(BitmapTest, ZeroOrNegativeSizeReleases)
     EXPECT_EQ(bitmap.Extended(1, nullptr), nullptr);
 }
 
-TEST(BitmapTest, ImpossibleAllocationIsReportedAsFailure)
+TEST(BitmapTest, OversizedBitmapIsReportedAsFailure)
 {
     LICE_SysBitmap bitmap(16, 16);
-    EXPECT_FALSE(bitmap.Resize(1 << 30, 1 << 30));
+    EXPECT_FALSE(bitmap.Resize(40000, 40000));
     EXPECT_EQ(bitmap.Bits(), nullptr);
     EXPECT_EQ(bitmap.Width(), 0);
     EXPECT_EQ(bitmap.Height(), 0);
     EXPECT_TRUE(bitmap.Resize(8, 8));
     EXPECT_NE(bitmap.Bits(), nullptr);
+}
+
+TEST(BitmapTest, NegativeSizeWithinAllocationIsRefused)
+{
+    LICE_SysBitmap bitmap(800, 600);
+    EXPECT_FALSE(bitmap.Resize(-5, 100));
+    EXPECT_EQ(bitmap.Width(), 0);
+    EXPECT_EQ(bitmap.Bits(), nullptr);
 }
 
 } // namespace
