@@ -9,6 +9,7 @@
 #include "graphics/IGraphics.h"
 #include "graphics/PlatformGraphics.h"
 #include "graphics/ycairo_surface.h"
+#include "plugin/Parameters.h"
 #include "resources/ModuleResources.h"
 
 namespace kestrune
@@ -16,23 +17,6 @@ namespace kestrune
 
 namespace
 {
-
-// Parameter indices the editor binds to.
-constexpr int kParamDbPerLed = 31;
-constexpr int kParamIntegrationTime = 32;
-constexpr int kParamDisplayMode = 33;
-constexpr int kParamPeakDisplay = 34;
-constexpr int kParamResetAnalyser = 35;
-constexpr int kParamResetAutoEq = 36;
-constexpr int kParamAutoEq = 37;
-constexpr int kParamBypassEq = 38;
-constexpr int kParamResetEq = 39;
-constexpr int kParamDisableAnalyser = 40;
-constexpr int kParamInput = 41;
-constexpr int kParamOutput = 42;
-constexpr int kParamEqAmount = 43;
-constexpr int kParamLucky = 44;
-constexpr int kParamCompensation = 45;
 
 constexpr int kBackgroundGrey = 46;
 const Color kAccent{255, 205, 255, 67};
@@ -100,15 +84,15 @@ public:
 void AddAnalyserOptions(LayoutBuilder& b)
 {
     b.OptionLabel({4, 12, 60, 36}, "dBs / LED");
-    b.Dropdown({64, 12, 92, 36}, kParamDbPerLed, kShowUnit);
+    b.Dropdown({64, 12, 92, 36}, kParamAnalyzerDbPerLed, kShowUnit);
     b.OptionLabel({104, 12, 152, 36}, "Int. Time");
     b.Dropdown({156, 12, 192, 36}, kParamIntegrationTime, kShowUnit);
     b.OptionLabel({204, 12, 276, 36}, "Display Mode");
     b.Dropdown({280, 12, 316, 36}, kParamDisplayMode, kShowUnit);
     b.OptionLabel({440, 12, 504, 36}, "Reset Peaks");
-    b.Contact({508, 12, 532, 36}, kParamResetAnalyser);
+    b.Contact({508, 12, 532, 36}, kParamResetAnalyzer);
     b.OptionLabel({328, 12, 400, 36}, "Enable Peaks");
-    b.Switch({404, 12, 428, 36}, kParamPeakDisplay);
+    b.Switch({404, 12, 428, 36}, kParamEnablePeakDisplay);
 }
 
 void AddEqualiserOptions(LayoutBuilder& b)
@@ -122,7 +106,7 @@ void AddEqualiserOptions(LayoutBuilder& b)
     b.OptionLabel({732, 496, 792, 520}, "Bypass EQ");
     b.Switch({704, 496, 728, 520}, kParamBypassEq);
     b.OptionLabel({704, 12, 792, 36}, "Disable Analyzer");
-    b.Switch({676, 12, 700, 36}, kParamDisableAnalyser);
+    b.Switch({676, 12, 700, 36}, kParamDisableAnalyzer);
 }
 
 void AddFooterControls(LayoutBuilder& b)
@@ -134,9 +118,9 @@ void AddFooterControls(LayoutBuilder& b)
     b.OptionLabel({148, 548, 232, 572}, "AutoEQ Amount");
     b.Knob({236, 528, 296, 588}, kParamEqAmount);
     b.OptionLabel({272, 496, 392, 520}, "AutoEQ Compensation");
-    b.Dropdown({396, 496, 456, 520}, kParamCompensation, kShowUnit);
+    b.Dropdown({396, 496, 456, 520}, kParamAutoEqCompensation, kShowUnit);
     b.OptionLabel({24, 528, 112, 552}, "Lucky Algorithm");
-    b.Switch({116, 528, 140, 552}, kParamLucky);
+    b.Switch({116, 528, 140, 552}, kParamLuckyAutoEq);
 }
 
 void AddFooterMarks(LayoutBuilder& b)
@@ -184,13 +168,13 @@ EditorControlIndices LayOutEditor(IPlugBase* plug, IGraphics& graphics, ycairo_s
         const int x = kFaderLeftPx[static_cast<size_t>(band)];
         indices.faderControlIndices[static_cast<size_t>(band)] = builder.Add(
             new ICairoFader(plug, &surface, {x, kFaderTop, x + kBandControlWidth, kFaderBottom},
-                            band, kFaderTrack, kAccent, kFaderOutline));
+                            BandGainParam(band), kFaderTrack, kAccent, kFaderOutline));
     }
     for (int band = 0; band < kEditorBandCount; ++band)
     {
         const int x = kValueBoxLeftPx[static_cast<size_t>(band)];
-        builder.Dropdown({x, kValueBoxTop, x + kBandControlWidth, kValueBoxBottom}, band,
-                         kHideUnit);
+        builder.Dropdown({x, kValueBoxTop, x + kBandControlWidth, kValueBoxBottom},
+                         BandGainParam(band), kHideUnit);
     }
     AddFooterMarks(builder);
     return indices;
