@@ -285,6 +285,23 @@ bool IPlugBase::SetParameterFromHost(int index, double normalised)
     return true;
 }
 
+bool IPlugBase::SetParameterValueFromHost(int index, double value)
+{
+    const auto lock = LockPlugin();
+    IPlugParameter* param = Param(index);
+    if (param == nullptr || !std::isfinite(value))
+    {
+        return false;
+    }
+    param->SetClamped(value);
+    if (editor_ != nullptr)
+    {
+        editor_->UpdateControlsForParameter(index, param->Normalized(), true);
+    }
+    OnParameterChanged(index, ParameterChangeSource::Host);
+    return true;
+}
+
 void IPlugBase::EditorResized(int /*width*/, int /*height*/) {}
 
 void IPlugBase::AttachEditor(IPlugEditor* editor)

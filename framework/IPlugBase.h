@@ -196,6 +196,9 @@ public:
     // value, show it in the editor, react with source Host. False (and nothing changed) for an
     // unknown index or a non-finite value.
     bool SetParameterFromHost(int index, double normalised);
+    // The same contract for hosts and tools that exchange real values: the value is stored
+    // clamped into the range, without step rounding (as SetClamped does).
+    bool SetParameterValueFromHost(int index, double value);
 
     // The parameter chunk: int32 count, then each real value as a double.
     bool SerializeParams(StateChunk& chunk);

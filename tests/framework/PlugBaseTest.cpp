@@ -427,9 +427,14 @@ TEST(PlugBase, EditorSeamCallOrder)
         log.lines.push_back("--");
         plug.SetParameterFromHost(0, 0.25);
         plug.PushValuesToEditor();
+        EXPECT_TRUE(plug.SetParameterValueFromHost(1, 99.0));
+        EXPECT_FALSE(plug.SetParameterValueFromHost(1, std::nan("")));
         log.lines.push_back("--");
-        EXPECT_EQ(plug.changes.back(), std::make_pair(0, Source::Host));
+        const std::vector<std::pair<int, Source>> hostChanges = {{0, Source::Host},
+                                                                 {1, Source::Host}};
+        EXPECT_EQ(plug.changes, hostChanges);
         EXPECT_DOUBLE_EQ(plug.Param(0)->Value(), -7.5);
+        EXPECT_EQ(plug.Param(1)->Value(), 15.0);
     }
     const std::vector<std::string> expected = {
         "backing store",
@@ -440,6 +445,7 @@ TEST(PlugBase, EditorSeamCallOrder)
         "update 0 0.250000 n",
         "update 0 -7.500000 r",
         "update 1 7.500000 r",
+        "update 1 1.000000 n",
         "--",
         "editor deleted",
         "surface deleted",
