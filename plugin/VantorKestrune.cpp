@@ -1,5 +1,9 @@
 #include "plugin/VantorKestrune.h"
 
+#include "controls/EditorLayout.h"
+#include "graphics/IGraphics.h"
+#include "graphics/ycairo_surface.h"
+
 #include <iterator>
 #include <mutex>
 
@@ -17,6 +21,7 @@ VantorKestrune::VantorKestrune(InstanceInfo info)
     BuildEditor();
     DefineParameters(kParamsDefinedAfterEditor,
                      static_cast<int>(std::size(kParamsDefinedAfterEditor)));
+    LayOutAndAttachEditor();
     CapturePreset("-", 1);
     analyserDisabled = false;
     stateLoaded = false;
@@ -32,7 +37,23 @@ void VantorKestrune::DefineParameters(const int* indices, int count)
     }
 }
 
-void VantorKestrune::BuildEditor() {}
+// The editor object with its drawing surface (the base owns the surface from here on).
+void VantorKestrune::BuildEditor()
+{
+    kestrune::EditorShell shell = kestrune::CreateEditorShell(this, nullptr);
+    graphics = shell.graphics;
+    SetEditorSurface(std::move(shell.surface));
+}
+
+void VantorKestrune::LayOutAndAttachEditor()
+{
+    auto* surface = static_cast<ycairo_surface*>(EditorSurface());
+    const kestrune::EditorControlIndices indices =
+        kestrune::LayOutEditor(this, *graphics, *surface);
+    analyserControlIndex = indices.analyserControlIndex;
+    faderControlIndices = indices.faderControlIndices;
+    AttachEditor(graphics);
+}
 
 VantorKestrune* CreatePlugin(VantorKestrune::InstanceInfo info)
 {

@@ -11,7 +11,10 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include <array>
 #include <string>
+
+class IGraphics;
 
 // The product's plug-in object: a 31-band graphic equaliser with analyser and Auto EQ.
 class VantorKestrune : public PluginAdapterBase
@@ -38,6 +41,12 @@ public:
 
     // True while "Disable Analyzer" is on.
     bool AnalyserDisabled() const noexcept { return analyserDisabled; }
+    // Where the editor feedback finds the analyser display and the band faders.
+    int AnalyserControlIndex() const noexcept { return analyserControlIndex; }
+    const std::array<int, kNumBands>& FaderControlIndices() const noexcept
+    {
+        return faderControlIndices;
+    }
     // True once a state document has been read successfully.
     bool StateLoaded() const noexcept { return stateLoaded; }
 
@@ -69,13 +78,19 @@ private:
     void FeedbackCompensationMarker(int band, double gainDb);
 
     void DefineParameters(const int* indices, int count);
-    // Creates the editor and its controls, and attaches it; runs between the parameter
-    // definitions, so the editor sees the parameters defined before it.
+    // Creates the editor object and its drawing surface; runs between the parameter
+    // definitions, where the editor is created.
     void BuildEditor();
+    // Lays out the background and the controls and attaches the editor; runs once every
+    // parameter is defined.
+    void LayOutAndAttachEditor();
 
     AudioPlugin engine;
+    int analyserControlIndex = -1; // the analyser display in the editor's control list
     bool analyserDisabled = false;
+    std::array<int, kNumBands> faderControlIndices{}; // band b's fader in the control list
     bool stateLoaded = false;
+    IGraphics* graphics = nullptr; // the editor, owned by the base once attached
 };
 
 // Creates one instance. Instances are created one at a time: the factory holds a process-wide
