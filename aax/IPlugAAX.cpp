@@ -63,6 +63,41 @@ std::optional<nlohmann::json> ParseFramedDocument(const char* bytes, int size)
     return document;
 }
 
+// Two state documents hold the same state: the same structure, texts and flags, and numbers that
+// agree as the framework compares parameter values (rounded to float, within 1e-5). A restore
+// passes values through the host's normalised range, which may move them by a rounding step.
+bool SameState(const nlohmann::json& a, const nlohmann::json& b)
+{
+    constexpr double kTolerance = 1e-5;
+    if (a.is_number() && b.is_number())
+    {
+        const auto x = static_cast<float>(a.get<double>());
+        const auto y = static_cast<float>(b.get<double>());
+        return std::fabs(static_cast<double>(x) - static_cast<double>(y)) < kTolerance;
+    }
+    if (a.type() != b.type() || a.size() != b.size())
+    {
+        return false;
+    }
+    if (a.is_array())
+    {
+        return std::equal(a.begin(), a.end(), b.begin(), SameState);
+    }
+    if (a.is_object())
+    {
+        for (auto item = a.begin(); item != a.end(); ++item)
+        {
+            const auto other = b.find(item.key());
+            if (other == b.end() || !SameState(item.value(), *other))
+            {
+                return false;
+            }
+        }
+        return true;
+    }
+    return a == b;
+}
+
 template <typename T> T* Register(AAX_CParameterManager& manager, std::unique_ptr<T> parameter)
 {
     T* registered = parameter.get();
@@ -423,8 +458,8 @@ AAX_Result IPlugAAX::CompareChunk(const AAX_SPlugInChunk* chunk, bool* equal)
 }
 
 // Compares what the chunk holds with the state the plug-in would save now: identical bytes, or
-// the same state document (numbers compared by value), or for a chunk in the parameter-chunk
-// format the same parameter values. Reads only the chunk's fSize bytes.
+// the same state document (numbers within the framework's tolerance), or for a chunk in the
+// parameter-chunk format the same parameter values. Reads only the chunk's fSize bytes.
 bool IPlugAAX::ChunkHoldsCurrentState(const AAX_SPlugInChunk& chunk)
 {
     StateChunk current;
@@ -444,7 +479,7 @@ bool IPlugAAX::ChunkHoldsCurrentState(const AAX_SPlugInChunk& chunk)
         ParseFramedDocument(reinterpret_cast<const char*>(current.Data()), current.Size());
     if (storedDocument && currentDocument)
     {
-        return *storedDocument == *currentDocument;
+        return SameState(*storedDocument, *currentDocument);
     }
 
     int32_t count = 0;
