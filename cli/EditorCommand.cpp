@@ -1,82 +1,88 @@
 // kestrune editor OUT.png: one frame of the plug-in's editor as a picture.
 
-#include "cli/Commands.h"
-#include "cli/EditorPicture.h"
-#include "cli/PluginSession.h"
-
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "cli/AudioSession.h"
+#include "cli/Commands.h"
+#include "cli/EditorPicture.h"
 
 namespace
 {
 
-struct EditorCommandOptions
+struct EditorOptions
 {
-    std::string outputPath;
-    kestrune::cli::SessionOptions session;
+    std::string output;
+    std::string input;
+    std::string stateFile;
+    std::vector<std::string> settings;
     std::string hover;
     std::string press;
+    int blockFrames = 512;
 };
 
-bool ParsePoint(const std::string& text, kestrune::cli::EditorPoint& point)
+kestrune::cli::EditorPoint ParsePoint(const char* option, const std::string& text)
 {
     int x = 0;
     int y = 0;
     char extra = 0;
     if (std::sscanf(text.c_str(), "%d,%d%c", &x, &y, &extra) != 2)
-        return false;
-    point = {x, y, true};
-    return true;
+        throw ToolError(std::string(option) + " wants X,Y, not \"" + text + "\"");
+    return {x, y, true};
 }
 
-int RunEditorCommand(const EditorCommandOptions& options)
+void RunEditor(const EditorOptions& options)
 {
     kestrune::cli::EditorPoint hover;
     kestrune::cli::EditorPoint press;
-    if (!options.hover.empty() && !ParsePoint(options.hover, hover))
-    {
-        std::fprintf(stderr, "kestrune editor: --hover wants X,Y, not \"%s\"\n",
-                     options.hover.c_str());
-        return 1;
-    }
-    if (!options.press.empty() && !ParsePoint(options.press, press))
-    {
-        std::fprintf(stderr, "kestrune editor: --press wants X,Y, not \"%s\"\n",
-                     options.press.c_str());
-        return 1;
-    }
-    std::string error;
-    auto plug = kestrune::cli::OpenSession(options.session, error);
-    if (!plug)
-    {
-        std::fprintf(stderr, "kestrune editor: %s\n", error.c_str());
-        return 1;
-    }
-    if (!kestrune::cli::WriteEditorPicture(*plug, options.outputPath, hover, press, error))
-    {
-        std::fprintf(stderr, "kestrune editor: %s\n", error.c_str());
-        return 1;
-    }
-    return 0;
+    if (!options.hover.empty())
+        hover = ParsePoint("--hover", options.hover);
+    if (!options.press.empty())
+        press = ParsePoint("--press", options.press);
+    AudioData audio;
+    if (!options.input.empty())
+        audio = ReadAudioFile(options.input);
+    const int sampleRateHz = options.input.empty() ? 44100 : audio.sampleRateHz;
+    HostSession session(sampleRateHz, options.blockFrames);
+    if (!options.stateFile.empty())
+        session.LoadStateFile(options.stateFile);
+    for (const std::string& setting : options.settings)
+        session.ApplySetting(setting);
+    if (!options.input.empty())
+        session.Process(audio);
+    kestrune::cli::WriteEditorPicture(session.Plugin(), options.output, hover, press);
 }
 
 } // namespace
 
 void AddEditorCommand(CLI::App& app, CommandContext& context)
 {
-    auto options = std::make_shared<EditorCommandOptions>();
+    auto options = std::make_shared<EditorOptions>();
     CLI::App* command =
         app.add_subcommand("editor", "Draw one frame of the 800 x 600 editor into a PNG file");
-    command->add_option("OUT.png", options->outputPath, "Picture to write")->required();
-    command->add_option("--input", options->session.inputPath,
-                        "Audio file to process first (WAV, FLAC, ...)");
-    command->add_option("--state", options->session.statePath, "State document to restore");
-    command->add_option("--set", options->session.sets,
-                        "NAME=VALUE parameter setting, e.g. \"Gain 3=-4.5\" or \"Auto Eq=Static\"");
-    command->add_option("--block", options->session.blockFrames, "Frames per processed block")
-        ->check(CLI::Range(1, 16384));
-    command->add_option("--hover", options->hover, "Pointer over X,Y before the frame");
-    command->add_option("--press", options->press, "Mouse-down at X,Y before the frame");
-    command->callback([options, &context] { context.exitCode = RunEditorCommand(*options); });
+    command->add_option("OUT", options->output, "picture to write (PNG)")->required();
+    command->add_option("--input", options->input, "process this audio file first");
+    command->add_option("--state", options->stateFile, "restore a saved state document first");
+    command->add_option("--set", options->settings,
+                        "set a parameter: \"NAME=VALUE\", as for 'kestrune process' (repeatable)");
+    command->add_option("--hover", options->hover,
+                        "pointer over X,Y before the frame (the analyser's readout)");
+    command->add_option("--press", options->press, "left mouse-down at X,Y before the frame");
+    command->add_option("--block", options->blockFrames, "frames per block (default 512)");
+    command->callback(
+        [options, &context]
+        {
+            try
+            {
+                RunEditor(*options);
+                context.exitCode = 0;
+            }
+            catch (const ToolError& error)
+            {
+                std::fprintf(stderr, "kestrune editor: %s\n", error.what());
+                context.exitCode = 1;
+            }
+        });
 }

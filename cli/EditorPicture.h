@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cairo.h>
+
 #include <string>
 
 class VantorKestrune;
@@ -15,8 +17,12 @@ struct EditorPoint
 };
 
 // Sends the pointer events (hover first, then a left-button press), draws one full editor frame
-// and writes the 800 x 600 picture as PNG. False with a reason when the file cannot be written.
-bool WriteEditorPicture(VantorKestrune& plug, const std::string& path, EditorPoint hover,
-                        EditorPoint press, std::string& error);
+// and writes the 800 x 600 picture as PNG (a temporary file renamed over `path`). A ToolError
+// when the plug-in has no editor or the file cannot be written.
+void WriteEditorPicture(VantorKestrune& plug, const std::string& path, EditorPoint hover,
+                        EditorPoint press);
+
+// Writes a cairo surface as PNG through a temporary file next to `path`; a ToolError on failure.
+void WritePng(cairo_surface_t* surface, const std::string& path);
 
 } // namespace kestrune::cli

@@ -1,54 +1,69 @@
 // kestrune response OUT.png: the equaliser's combined magnitude response as a picture.
 
-#include "cli/Commands.h"
-#include "cli/PluginSession.h"
-#include "cli/ResponsePlot.h"
-
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "cli/AudioSession.h"
+#include "cli/Commands.h"
+#include "cli/ResponsePlot.h"
 
 namespace
 {
 
-struct ResponseCommandOptions
+struct ResponseOptions
 {
-    std::string outputPath;
-    kestrune::cli::SessionOptions session;
+    std::string output;
+    std::string input;
+    std::string stateFile;
+    std::vector<std::string> settings;
+    int blockFrames = 512;
 };
 
-int RunResponseCommand(const ResponseCommandOptions& options)
+void RunResponse(const ResponseOptions& options)
 {
-    std::string error;
-    auto plug = kestrune::cli::OpenSession(options.session, error);
-    if (!plug)
-    {
-        std::fprintf(stderr, "kestrune response: %s\n", error.c_str());
-        return 1;
-    }
-    const auto data = kestrune::cli::CollectResponseData(*plug, !options.session.inputPath.empty());
-    if (!kestrune::cli::WriteResponsePicture(data, options.outputPath, error))
-    {
-        std::fprintf(stderr, "kestrune response: %s\n", error.c_str());
-        return 1;
-    }
-    return 0;
+    AudioData audio;
+    if (!options.input.empty())
+        audio = ReadAudioFile(options.input);
+    const int sampleRateHz = options.input.empty() ? 44100 : audio.sampleRateHz;
+    HostSession session(sampleRateHz, options.blockFrames);
+    if (!options.stateFile.empty())
+        session.LoadStateFile(options.stateFile);
+    for (const std::string& setting : options.settings)
+        session.ApplySetting(setting);
+    if (!options.input.empty())
+        session.Process(audio);
+    const auto data = kestrune::cli::CollectResponseData(session.Plugin(), !options.input.empty());
+    kestrune::cli::WriteResponsePicture(data, options.output);
 }
 
 } // namespace
 
 void AddResponseCommand(CLI::App& app, CommandContext& context)
 {
-    auto options = std::make_shared<ResponseCommandOptions>();
+    auto options = std::make_shared<ResponseOptions>();
     CLI::App* command = app.add_subcommand(
         "response", "Plot the equaliser's magnitude response (20 Hz - 20 kHz) into a PNG file");
-    command->add_option("OUT.png", options->outputPath, "Picture to write")->required();
-    command->add_option("--state", options->session.statePath, "State document to restore");
-    command->add_option("--set", options->session.sets,
-                        "NAME=VALUE parameter setting, e.g. \"Gain 3=-4.5\"");
-    command->add_option("--input", options->session.inputPath,
-                        "Audio file to process first; its band levels are drawn as bars");
-    command->add_option("--block", options->session.blockFrames, "Frames per processed block")
-        ->check(CLI::Range(1, 16384));
-    command->callback([options, &context] { context.exitCode = RunResponseCommand(*options); });
+    command->add_option("OUT", options->output, "picture to write (PNG)")->required();
+    command->add_option("--state", options->stateFile, "restore a saved state document first");
+    command->add_option("--set", options->settings,
+                        "set a parameter: \"NAME=VALUE\", as for 'kestrune process' (repeatable)");
+    command->add_option("--input", options->input,
+                        "process this audio file first and draw its band levels as bars");
+    command->add_option("--block", options->blockFrames, "frames per block (default 512)");
+    command->callback(
+        [options, &context]
+        {
+            try
+            {
+                RunResponse(*options);
+                context.exitCode = 0;
+            }
+            catch (const ToolError& error)
+            {
+                std::fprintf(stderr, "kestrune response: %s\n", error.what());
+                context.exitCode = 1;
+            }
+        });
 }

@@ -1,5 +1,6 @@
 #include "cli/ResponsePlot.h"
 
+#include "cli/EditorPicture.h"
 #include "dsp/Dsp.h"
 #include "plugin/VantorKestrune.h"
 #include "resources/ModuleResources.h"
@@ -275,7 +276,7 @@ ResponseData CollectResponseData(const VantorKestrune& plug, bool showLevels)
     return data;
 }
 
-bool WriteResponsePicture(const ResponseData& data, const std::string& path, std::string& error)
+void WriteResponsePicture(const ResponseData& data, const std::string& path)
 {
     const std::array<double, kResponseBands> flat{};
     const CombinedResponse response(data.sampleRateHz, data.bypassed ? flat : data.bandGainsDb);
@@ -304,16 +305,17 @@ bool WriteResponsePicture(const ResponseData& data, const std::string& path, std
     ShowText(cr, data.bypassed ? "Equaliser response (Bypass EQ on: flat)" : "Equaliser response",
              kPlotLeft, 14.0, 0.0, 0.5);
 
-    cairo_surface_flush(surface);
-    const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
     cairo_destroy(cr);
-    cairo_surface_destroy(surface);
-    if (status != CAIRO_STATUS_SUCCESS)
+    try
     {
-        error = "cannot write " + path + ": " + cairo_status_to_string(status);
-        return false;
+        WritePng(surface, path);
     }
-    return true;
+    catch (...)
+    {
+        cairo_surface_destroy(surface);
+        throw;
+    }
+    cairo_surface_destroy(surface);
 }
 
 } // namespace kestrune::cli

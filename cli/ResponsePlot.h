@@ -41,7 +41,7 @@ private:
 };
 
 // Draws the plot (magnitude over 20 Hz - 20 kHz on a log axis, gains as points, levels as
-// bars) and writes it as PNG. False with a reason when the file cannot be written.
-bool WriteResponsePicture(const ResponseData& data, const std::string& path, std::string& error);
+// bars) and writes it as PNG; a ToolError when the file cannot be written.
+void WriteResponsePicture(const ResponseData& data, const std::string& path);
 
 } // namespace kestrune::cli
