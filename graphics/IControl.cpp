@@ -72,7 +72,7 @@ void IControl::UpdateFromParameter(double normalised)
     }
     value.store(normalised);
     MarkDirty(false);
-    redrawPending.store(true);
+    SetRedrawPending();
 }
 
 void IControl::ApplyUserValue(double normalised)
@@ -83,7 +83,7 @@ void IControl::ApplyUserValue(double normalised)
     }
     value.store(normalised);
     MarkDirty(true);
-    redrawPending.store(true);
+    SetRedrawPending();
 }
 
 void IControl::AcceptEnteredText(const char*) {}
@@ -91,7 +91,7 @@ void IControl::AcceptEnteredText(const char*) {}
 void IControl::SetHidden(bool hide)
 {
     hidden.store(hide);
-    redrawPending.store(true);
+    SetRedrawPending();
     MarkDirty(false);
 }
 
@@ -111,8 +111,7 @@ void IControl::MarkDirty(bool pushToParameter)
     const double current = value.load();
     // Written so that a NaN value is replaced by clampHigh rather than kept.
     value.store(clampLow > current ? clampLow : std::min(clampHigh, current));
-    dirty.store(true);
-    redrawPending.store(true);
+    redrawFlags.fetch_or(kDirty | kRedrawPending);
     if (pushToParameter && plug && paramIndex >= 0)
     {
         plug->SetParameterFromGUI(paramIndex, value.load());
@@ -125,13 +124,16 @@ void IControl::MarkDirty(bool pushToParameter)
 
 void IControl::MarkClean()
 {
-    // exchange: a MarkDirty from another thread between the two steps is kept for the next frame.
-    dirty.store(redrawPending.exchange(false));
+    // dirty = redrawPending, redrawPending = false, as one step.
+    unsigned flags = redrawFlags.load();
+    while (!redrawFlags.compare_exchange_weak(flags, (flags & kRedrawPending) ? kDirty : 0u))
+    {
+    }
 }
 
 bool IControl::IsMarkedDirty()
 {
-    return dirty.load();
+    return (redrawFlags.load() & kDirty) != 0;
 }
 
 void IControl::IdleTick() {}
@@ -147,7 +149,7 @@ void IControl::UpdateAuxFromParameter(int auxIndex, double normalised)
     {
         binding.value.store(normalised);
         MarkDirty(false);
-        redrawPending.store(true);
+        SetRedrawPending();
     }
 }
 
@@ -223,7 +225,7 @@ void IControl::PromptForValue()
     }
     const Rect anchor = parameter->DisplayTextCount() > 0 ? drawRect : CentredAnchor(drawRect);
     owningGraphics->PromptForParameter(this, parameter, &anchor);
-    redrawPending.store(true);
+    SetRedrawPending();
 }
 
 void IControl::PromptForValueIn(const Rect& area)
@@ -239,7 +241,7 @@ void IControl::PromptForValueIn(const Rect& area)
     }
     const Rect anchor = CentredAnchor(area);
     owningGraphics->PromptForParameter(this, parameter, &anchor);
-    redrawPending.store(true);
+    SetRedrawPending();
 }
 
 IKnobControl::IKnobControl(IPlugBase* owner, const Rect& rect, int parameterIndex, int dir,

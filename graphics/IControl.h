@@ -15,7 +15,7 @@ class IGraphics;
 // Threads: the editor thread calls the mouse handlers, Draw, MarkClean and IsMarkedDirty; the
 // host's parameter thread and the audio thread reach UpdateFromParameter and MarkDirty. The value,
 // the default and the redraw/visibility flags are atomics so the editor never waits and never
-// reads a torn value; at worst a change is picked up one frame later.
+// reads a torn value; a mark made while a frame runs is drawn at the next tick.
 class IControl
 {
 public:
@@ -91,8 +91,9 @@ public:
 
     bool IsHidden() const { return hidden.load(); }
     bool IsGrayed() const { return grayed.load(); }
-    bool IsRedrawPending() const { return redrawPending.load(); }
-    void SetRedrawPending() { redrawPending.store(true); }
+    bool IsRedrawPending() const { return (redrawFlags.load() & kRedrawPending) != 0; }
+    // Asks for one more frame after the next draw (from Draw, for example, to animate).
+    void SetRedrawPending() { redrawFlags.fetch_or(kRedrawPending); }
     bool IsPromptDisabled() const { return promptDisabled; }
     void SetPromptDisabled(bool disabled) { promptDisabled = disabled; }
     bool DoubleClickAsDown() const { return doubleClickAsDown; }
@@ -113,10 +114,14 @@ protected:
     std::atomic<double> defaultValue{-1.0}; // negative: no double-click default yet
     double clampLow = 0.0;
     double clampHigh = 1.0;
-    std::atomic<bool> dirty{true};
+    // The dirty flag (draw at the next frame) and the redraw-pending flag (keep dirty for one
+    // more frame after the next draw) in one atomic word, so that MarkDirty on the audio thread
+    // and MarkClean on the editor thread can never lose a mark between them.
+    static constexpr unsigned kDirty = 1;
+    static constexpr unsigned kRedrawPending = 2;
+    std::atomic<unsigned> redrawFlags{kDirty};
     std::atomic<bool> hidden{false};
     std::atomic<bool> grayed{false};
-    std::atomic<bool> redrawPending{false}; // keeps dirty set for one more frame
     bool promptDisabled = true;
     bool doubleClickAsDown = false;
     bool hoverWhenGrayed = false;

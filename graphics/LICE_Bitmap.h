@@ -25,6 +25,10 @@ public:
     virtual void* Extended(int id, void* data) = 0;
 };
 
+#if defined(_WIN32)
+// On Windows the backing store is a DIB section in a memory device context.
+#include "graphics/win32/LICE_SysBitmapWin.h"
+#else
 // The editor's backing store: a plain top-down 32-bit pixel buffer whose rows are the width
 // rounded up to a multiple of 4 pixels. Shrinking within the allocation keeps it. A negative side,
 // a side above 32767 pixels (cairo's limit) or a failed allocation leaves it empty and Resize
@@ -55,3 +59,4 @@ private:
     int allocatedHeight = 0;
     std::unique_ptr<LICE_pixel[]> memory;
 };
+#endif

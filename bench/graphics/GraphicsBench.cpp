@@ -90,9 +90,6 @@ void BM_FullEditorFrame(benchmark::State& state)
         bench.editor->DrawArea(area);
         benchmark::ClobberMemory();
     }
-    state.counters["ms_per_frame"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * 1e-3,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["controls"] = bench.editor->ControlCount();
 }
 BENCHMARK(BM_FullEditorFrame)->Unit(benchmark::kMillisecond);

@@ -465,9 +465,17 @@ void X11EditorWindow::HandleEvent(XEvent& event)
         }
         break;
     case MotionNotify:
-        // Only the latest position of a burst of motion matters.
-        while (XCheckTypedWindowEvent(display, window, MotionNotify, &event))
+        // Only the latest position of a burst of motion matters; never merge across another
+        // event (a press or release in between changes what the motion means).
+        while (XEventsQueued(display, QueuedAlready) > 0)
         {
+            XEvent next;
+            XPeekEvent(display, &next);
+            if (next.type != MotionNotify || next.xmotion.window != window)
+            {
+                break;
+            }
+            XNextEvent(display, &event);
         }
         if (!entryFocused)
         {

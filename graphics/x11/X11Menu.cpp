@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace kestrune::x11
 {
@@ -398,9 +399,10 @@ int X11MenuSession::Run(int screenX, int screenY)
         return -1;
     }
     const Window grabWindow = levels.front()->window.Handle();
-    XGrabPointer(display, grabWindow, False, static_cast<unsigned>(kMenuEventMask), GrabModeAsync,
+    const int grabbed = XGrabPointer(display, grabWindow, False, static_cast<unsigned>(kMenuEventMask), GrabModeAsync,
                  GrabModeAsync, None, None, CurrentTime);
-    XGrabKeyboard(display, grabWindow, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    const int kb = XGrabKeyboard(display, grabWindow, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    fprintf(stderr, "DBG grab %d %d\n", grabbed, kb);
     XFlush(display);
     while (!done)
     {

@@ -65,6 +65,7 @@ public:
     }
 
     FT_Face Face() const { return ftFace; }
+    cairo_font_face_t* OwnFace() const { return fontFace; }
 
     bool loaded = false;
     const char* label = "Gain";
@@ -90,7 +91,19 @@ protected:
         return control;
     }
 
-    void Attach() { plug.AttachEditor(editor); }
+    ~CairoFixture() override
+    {
+        if (!attached)
+        {
+            delete editor;
+        }
+    }
+
+    void Attach()
+    {
+        plug.AttachEditor(editor);
+        attached = true;
+    }
 
     uint32_t Pixel(int x, int y) const
     {
@@ -117,6 +130,7 @@ protected:
 
     TestPlug plug;
     IGraphicsOffscreen* editor; // owned by plug once attached
+    bool attached = false;
     ycairo_surface* surface = nullptr;
 };
 
@@ -245,14 +259,17 @@ INSTANTIATE_TEST_SUITE_P(Cases, FontTable,
                                            FontCase{102, "Titillium Web", "Regular"},
                                            FontCase{103, "Sarpanch", "Medium"}));
 
-TEST_F(CairoFixture, MissingFontFallsBackToCurrentFace)
+TEST_F(CairoFixture, MissingFontKeepsTheContextsCurrentFace)
 {
-    auto* text = Add<TextControl>(Rect(0, 0, 100, 30), 104);
-    EXPECT_FALSE(text->loaded);
-    EXPECT_FALSE(text->HasOwnFont());
+    auto* loaded = Add<TextControl>(Rect(0, 0, 100, 30), 103);
+    auto* missing = Add<TextControl>(Rect(0, 40, 100, 70), 104);
+    EXPECT_FALSE(missing->loaded);
+    EXPECT_FALSE(missing->HasOwnFont());
     Attach();
     editor->Tick();
-    EXPECT_GT(text->TextExtents().width, 0.0);
+    // The second control drew with the face the first one left on the shared context.
+    EXPECT_EQ(cairo_get_font_face(surface->Context()), loaded->OwnFace());
+    EXPECT_GT(missing->TextExtents().width, 0.0);
 }
 
 TEST_F(CairoFixture, CentredTextPenPosition)
