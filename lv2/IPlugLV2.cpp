@@ -147,10 +147,19 @@ void IPlugLV2::Activate()
     const auto lock = LockPlugin();
     SetHostSampleRate(hostSampleRate_);
     SetHostBlockSize(hostBlockSize_);
-    // Values the host has already put into the ports are taken before the engine is prepared,
-    // so the first block starts at them instead of gliding towards them.
-    ApplyControlChanges();
     ResetProcessing();
+    // Every LV2 port carries a value, so on the first activation the plug-in hears every
+    // parameter once, as it stands, and runs with the values the parameters show; then the
+    // ports the host has set differently follow as host changes.
+    if (!announced_)
+    {
+        announced_ = true;
+        for (int i = 0; i < ParameterCount(); ++i)
+        {
+            SetParameterFromHost(i, Param(i)->Normalized());
+        }
+    }
+    ApplyControlChanges();
 }
 
 void IPlugLV2::TakePortValuesAsKnown() noexcept

@@ -34,7 +34,9 @@ protected:
 //   parameter index order, at the start of the next block;
 // - audio runs through the channel plumbing and RunBlock, with the plug-in lock held for the
 //   whole run; a mono instance processes its second channel from a cleared buffer;
-// - activation sets the sample rate and block size and resets processing; a block larger than
+// - activation sets the sample rate and block size and resets processing; the first one then
+//   announces every parameter once, as a host that sends its whole automation state; a block
+//   larger than
 //   the block size in force grows it and resets processing again (a smaller one does not, so a
 //   host that splits its cycles does not restart the analysis each time);
 // - the state extension saves and restores the text SerializeState writes.
@@ -122,6 +124,8 @@ private:
     // them): the next block takes them as known instead of applying them over the restored
     // parameters.
     std::atomic<bool> adoptPortValues_{false};
+    // Every parameter has been announced to the plug-in once (first activation).
+    bool announced_ = false;
 
     std::atomic<Lv2HostLink*> hostLink_{nullptr};
 

@@ -240,16 +240,36 @@ TEST_F(AdapterTest, ActivationTakesTheHostsRateAndMaximumBlock)
     EXPECT_EQ(plug.ApiKind(), kApiLv2);
 }
 
-TEST_F(AdapterTest, PortValuesSetBeforeActivationAreAppliedBeforeTheReset)
+TEST_F(AdapterTest, FirstActivationAnnouncesEveryParameterThenTheChangedPorts)
 {
-    SetUpPlug(2, 256);
-    // The host re-activates the plug-in after changing a port.
-    controls[kGain] = 4.5f;
-    plug.Activate();
-    ASSERT_EQ(plug.changes.size(), 1u);
-    EXPECT_EQ(plug.changes[0].index, kGain);
-    EXPECT_EQ(plug.changes[0].source, ParameterChangeSource::Host);
-    EXPECT_EQ(plug.changesAtReset, 1u);
+    TestPlug fresh;
+    const LV2_Feature mapFeature{LV2_URID__map, urids.Feature()};
+    const LV2_Feature* features[] = {&mapFeature, nullptr};
+    ASSERT_TRUE(fresh.Configure(2, 2, 0, nullptr, 44100.0, features, "urn:test#state"));
+    float values[4] = {0.0f, 0.0f, 2.0f, 50.0f}; // the mode port set away from its default
+    for (int i = 0; i < 4; ++i)
+    {
+        fresh.ConnectPort(static_cast<uint32_t>(fresh.PortLayout().FirstParameter() + i),
+                          &values[i]);
+    }
+    fresh.Activate();
+    ASSERT_EQ(fresh.changes.size(), 5u);
+    EXPECT_EQ(fresh.changesAtReset, 0u) << "the engine is prepared first";
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(fresh.changes[static_cast<std::size_t>(i)].index, i);
+        EXPECT_EQ(fresh.changes[static_cast<std::size_t>(i)].source, ParameterChangeSource::Host);
+    }
+    EXPECT_DOUBLE_EQ(fresh.changes[kMode].value, 1.0) << "announced as it stood";
+    EXPECT_EQ(fresh.changes[4].index, kMode);
+    EXPECT_DOUBLE_EQ(fresh.changes[4].value, 2.0);
+
+    // A later activation announces only what changed.
+    fresh.changes.clear();
+    values[kGain] = 4.5f;
+    fresh.Activate();
+    ASSERT_EQ(fresh.changes.size(), 1u);
+    EXPECT_EQ(fresh.changes[0].index, kGain);
 }
 
 TEST_F(AdapterTest, ChangedPortsReachThePlugInOnceWithSourceHost)

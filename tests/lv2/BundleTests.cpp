@@ -1,0 +1,354 @@
+// The built bundle as an LV2 host sees it: loaded from its folder by URI through lilv, its
+// ports, its sound compared sample for sample with `kestrune process` for the same settings,
+// and its state saved and restored as a host preset.
+
+#include "lv2/host/LilvHost.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sndfile.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+const char* const kMonoUri = "https://vantor.audio/plugins/kestrune#mono";
+const char* const kStereoUri = "https://vantor.audio/plugins/kestrune#stereo";
+constexpr int kSampleRate = 48000;
+constexpr uint32_t kBlock = 512;
+constexpr uint32_t kFrames = kBlock * 60;
+
+// Interleaved audio.
+struct Audio
+{
+    int channels = 0;
+    std::vector<float> samples;
+    std::size_t Frames() const { return samples.size() / static_cast<std::size_t>(channels); }
+};
+
+Audio MakeProgramme(int channels)
+{
+    std::mt19937 generator(7);
+    std::uniform_real_distribution<float> noise(-0.2f, 0.2f);
+    Audio audio{channels, std::vector<float>(kFrames * static_cast<std::size_t>(channels))};
+    for (std::size_t i = 0; i < kFrames; ++i)
+    {
+        const double t = static_cast<double>(i) / kSampleRate;
+        for (int c = 0; c < channels; ++c)
+        {
+            const double tone = 0.3 * std::sin(2.0 * M_PI * (c == 0 ? 1000.0 : 125.0) * t);
+            audio.samples[i * static_cast<std::size_t>(channels) + static_cast<std::size_t>(c)] =
+                static_cast<float>(tone) + noise(generator);
+        }
+    }
+    return audio;
+}
+
+void WriteWav(const fs::path& path, const Audio& audio)
+{
+    SF_INFO info{};
+    info.samplerate = kSampleRate;
+    info.channels = audio.channels;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    sf_writef_float(file, audio.samples.data(), static_cast<sf_count_t>(audio.Frames()));
+    sf_close(file);
+}
+
+Audio ReadWav(const fs::path& path)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr)
+    {
+        return {};
+    }
+    Audio audio{info.channels, std::vector<float>(static_cast<std::size_t>(info.frames) *
+                                                  static_cast<std::size_t>(info.channels))};
+    sf_readf_float(file, audio.samples.data(), info.frames);
+    sf_close(file);
+    return audio;
+}
+
+// Runs interleaved audio through an instance in blocks, as a host does.
+Audio RunThrough(lv2host::Instance& plug, const Audio& input)
+{
+    const auto channels = static_cast<std::size_t>(input.channels);
+    Audio output{input.channels, std::vector<float>(input.samples.size())};
+    std::vector<std::vector<float>> in(channels, std::vector<float>(kBlock));
+    std::vector<std::vector<float>> out(channels, std::vector<float>(kBlock));
+    std::vector<const float*> inPtrs;
+    std::vector<float*> outPtrs;
+    for (std::size_t c = 0; c < channels; ++c)
+    {
+        inPtrs.push_back(in[c].data());
+        outPtrs.push_back(out[c].data());
+    }
+    for (std::size_t start = 0; start < input.Frames(); start += kBlock)
+    {
+        const std::size_t frames = std::min<std::size_t>(kBlock, input.Frames() - start);
+        for (std::size_t i = 0; i < frames; ++i)
+        {
+            for (std::size_t c = 0; c < channels; ++c)
+            {
+                in[c][i] = input.samples[(start + i) * channels + c];
+            }
+        }
+        plug.Run(inPtrs.data(), outPtrs.data(), static_cast<uint32_t>(frames));
+        for (std::size_t i = 0; i < frames; ++i)
+        {
+            for (std::size_t c = 0; c < channels; ++c)
+            {
+                output.samples[(start + i) * channels + c] = out[c][i];
+            }
+        }
+    }
+    return output;
+}
+
+struct Setting
+{
+    const char* name;   // parameter name, as `kestrune process --set` takes it
+    const char* symbol; // its port symbol
+    float value;
+};
+
+struct SoundCase
+{
+    const char* label;
+    std::vector<Setting> settings; // in parameter index order
+};
+
+class BundleTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { world_ = new lv2host::World(KESTRUNE_LV2_BUNDLE_DIR); }
+    static void TearDownTestSuite()
+    {
+        delete world_;
+        world_ = nullptr;
+    }
+
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() /
+               ("kestrune-lv2-test-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    static lv2host::World& World() { return *world_; }
+
+    static lv2host::World* world_;
+    fs::path dir_;
+};
+
+lv2host::World* BundleTest::world_ = nullptr;
+
+TEST_F(BundleTest, BothPlugInsHaveTheirPortsInOrder)
+{
+    const struct
+    {
+        const char* uri;
+        std::vector<std::string> audio;
+    } plugins[] = {
+        {kMonoUri, {"in", "out"}},
+        {kStereoUri, {"in_l", "in_r", "out_l", "out_r"}},
+    };
+    for (const auto& p : plugins)
+    {
+        lv2host::Instance plug(World(), p.uri, kSampleRate, kBlock);
+        const auto& ports = plug.Ports();
+        const std::size_t first = p.audio.size();
+        ASSERT_EQ(ports.size(), first + 46 + 31 + 31) << p.uri;
+        for (std::size_t i = 0; i < first; ++i)
+        {
+            EXPECT_EQ(ports[i].symbol, p.audio[i]);
+        }
+        const std::pair<std::size_t, const char*> named[] = {
+            {0, "gain_0"},          {30, "gain_30"},   {31, "analyzer_db_per_led"},
+            {37, "auto_eq"},        {43, "eq_amount"}, {45, "auto_eq_compensation"},
+            {46, "applied_gain_0"}, {77, "level_0"},   {107, "level_30"},
+        };
+        for (const auto& [offset, symbol] : named)
+        {
+            EXPECT_EQ(ports[first + offset].symbol, symbol) << p.uri;
+        }
+        const lv2host::PortInfo& gain = ports[first + 17];
+        EXPECT_EQ(gain.name, "Gain 17");
+        EXPECT_EQ(gain.kind, lv2host::PortKind::ControlIn);
+        EXPECT_FLOAT_EQ(gain.minimum, -15.0f);
+        EXPECT_FLOAT_EQ(gain.maximum, 15.0f);
+        const lv2host::PortInfo& dbPerLed = ports[first + 31];
+        EXPECT_EQ(dbPerLed.name, "Analyzer dB per led");
+        EXPECT_FLOAT_EQ(dbPerLed.defaultValue, 3.0f);
+        const lv2host::PortInfo& amount = ports[first + 43];
+        EXPECT_FLOAT_EQ(amount.defaultValue, 50.0f);
+        EXPECT_FLOAT_EQ(amount.maximum, 100.0f);
+        EXPECT_EQ(ports[first + 46].kind, lv2host::PortKind::ControlOut);
+    }
+}
+
+class SoundTest : public BundleTest, public ::testing::WithParamInterface<SoundCase>
+{
+};
+
+// The same settings through `kestrune process` and through the plug-in in the lilv host give
+// the same samples, in mono and in stereo.
+TEST_P(SoundTest, MatchesTheCommandLineTool)
+{
+    const std::string tool = KESTRUNE_CLI_PATH;
+    if (tool.empty() || !fs::exists(tool))
+    {
+        GTEST_SKIP() << "the kestrune tool is not built";
+    }
+    const SoundCase& sound = GetParam();
+    for (const int channels : {1, 2})
+    {
+        SCOPED_TRACE(channels == 1 ? "mono" : "stereo");
+        const Audio input = MakeProgramme(channels);
+        const fs::path in = dir_ / "in.wav";
+        const fs::path out = dir_ / "out.wav";
+        WriteWav(in, input);
+        std::string command = "'" + tool + "' process '" + in.string() + "' '" + out.string() +
+                              "' --block " + std::to_string(kBlock);
+        for (const Setting& s : sound.settings)
+        {
+            char value[32];
+            std::snprintf(value, sizeof value, "%g", static_cast<double>(s.value));
+            command += std::string(" --set '") + s.name + "=" + value + "'";
+        }
+        ASSERT_EQ(std::system((command + " 2>/dev/null").c_str()), 0) << command;
+        const Audio expected = ReadWav(out);
+        ASSERT_EQ(expected.samples.size(), input.samples.size());
+
+        lv2host::Instance plug(World(), channels == 1 ? kMonoUri : kStereoUri, kSampleRate, kBlock);
+        for (const Setting& s : sound.settings)
+        {
+            plug.SetControl(s.symbol, s.value);
+        }
+        const Audio actual = RunThrough(plug, input);
+        double worst = 0.0;
+        for (std::size_t i = 0; i < actual.samples.size(); ++i)
+        {
+            worst = std::max(worst, std::fabs(static_cast<double>(actual.samples[i]) -
+                                              static_cast<double>(expected.samples[i])));
+        }
+        EXPECT_LE(worst, 1e-6);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, SoundTest,
+                         ::testing::Values(SoundCase{"defaults", {}},
+                                           SoundCase{"bands_and_gains",
+                                                     {{"Gain 3", "gain_3", 6.0f},
+                                                      {"Gain 17", "gain_17", -4.5f},
+                                                      {"Gain 30", "gain_30", 12.25f},
+                                                      {"Input", "input", 3.0f},
+                                                      {"Output", "output", -2.0f}}},
+                                           SoundCase{"eq_amount_rescales",
+                                                     {{"Gain 0", "gain_0", 9.0f},
+                                                      {"Gain 10", "gain_10", -7.0f},
+                                                      {"Eq Amount", "eq_amount", 80.0f}}},
+                                           SoundCase{"continuous_auto_eq",
+                                                     {{"Auto Eq", "auto_eq", 2.0f}}}),
+                         [](const ::testing::TestParamInfo<SoundCase>& param)
+                         { return std::string(param.param.label); });
+
+TEST_F(BundleTest, MetersReportAppliedGainsAndBandLevels)
+{
+    lv2host::Instance plug(World(), kStereoUri, kSampleRate, kBlock);
+    plug.SetControl("gain_20", 7.5f);
+    plug.SetControl("gain_21", 40.0f);
+    RunThrough(plug, MakeProgramme(2));
+    EXPECT_FLOAT_EQ(plug.Control("applied_gain_20"), 7.5f);
+    EXPECT_FLOAT_EQ(plug.Control("applied_gain_21"), 15.0f) << "clamped as the parameter is";
+    EXPECT_FLOAT_EQ(plug.Control("applied_gain_0"), 0.0f);
+    // The 1 kHz tone (band 17) is far above the floor; every level lies in the port's range.
+    EXPECT_GT(plug.Control("level_17"), -40.0f);
+    for (int band = 0; band < 31; ++band)
+    {
+        const float level = plug.Control("level_" + std::to_string(band));
+        EXPECT_GE(level, -120.0f);
+        EXPECT_LE(level, 24.0f);
+    }
+}
+
+// A preset holding only a state document as the plug-in writes it, with a custom compensation
+// curve for bands 0 and 1, and no port values.
+std::string CraftedPreset(double autoEqMode)
+{
+    nlohmann::json params = nlohmann::json::array();
+    const std::pair<const char*, double> values[] = {{"Gain 5", -4.5},
+                                                     {"Eq Amount", 80.0},
+                                                     {"Auto Eq", autoEqMode},
+                                                     {"Auto EQ compensation", 2.0}};
+    for (const auto& [name, value] : values)
+    {
+        params.push_back({{"name", name}, {"value", value}});
+    }
+    nlohmann::json curve = nlohmann::json::array();
+    for (int band = 0; band < 30; ++band)
+    {
+        curve.push_back(band == 0 ? 1.5 : band == 1 ? -2.25 : 0.0);
+    }
+    const nlohmann::json doc = {{"eqcomp", curve}, {"params", params}, {"version", "1.2.5"}};
+    // A Turtle long string literal takes the JSON text without escapes.
+    return std::string("@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+                       "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
+                       "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+                       "<urn:kestrune:crafted> a pset:Preset ;\n"
+                       "    lv2:appliesTo <") +
+           kStereoUri +
+           "> ;\n"
+           "    state:state [ <https://vantor.audio/plugins/kestrune#state> \"\"\"" +
+           doc.dump() + "\"\"\" ] .\n";
+}
+
+TEST_F(BundleTest, ARestoredStateStandsOverThePortsValues)
+{
+    lv2host::Instance plug(World(), kStereoUri, kSampleRate, kBlock);
+    plug.SetControl("gain_5", 3.0f);
+    RunThrough(plug, Audio{2, std::vector<float>(2 * kBlock, 0.0f)});
+    ASSERT_FLOAT_EQ(plug.Control("applied_gain_5"), 3.0f);
+    // The preset carries no port values: the ports keep theirs, the restored state applies.
+    plug.RestoreState(CraftedPreset(0.0));
+    RunThrough(plug, Audio{2, std::vector<float>(2 * kBlock, 0.0f)});
+    EXPECT_FLOAT_EQ(plug.Control("applied_gain_5"), -4.5f);
+    // A later change of the port is a host change again.
+    plug.SetControl("gain_5", 2.0f);
+    RunThrough(plug, Audio{2, std::vector<float>(2 * kBlock, 0.0f)});
+    EXPECT_FLOAT_EQ(plug.Control("applied_gain_5"), 2.0f);
+}
+
+TEST_F(BundleTest, HostPresetsRoundTripWithTheCustomCurve)
+{
+    lv2host::Instance first(World(), kStereoUri, kSampleRate, kBlock);
+    first.Activate();
+    first.RestoreState(CraftedPreset(2.0));
+    RunThrough(first, MakeProgramme(2));
+    const std::string saved = first.SaveState();
+    EXPECT_NE(saved.find("1.5,-2.25,0.0"), std::string::npos) << saved;
+
+    lv2host::Instance second(World(), kStereoUri, kSampleRate, kBlock);
+    second.Activate();
+    second.RestoreState(saved);
+    EXPECT_EQ(second.SaveState(), saved);
+}
+
+} // namespace
