@@ -13,3 +13,6 @@ struct CommandContext
 };
 
 void AddParamsCommand(CLI::App& app, CommandContext& context);
+void AddProcessCommand(CLI::App& app, CommandContext& context);
+void AddAnalyseCommand(CLI::App& app, CommandContext& context);
+void AddDemoCommand(CLI::App& app, CommandContext& context);

@@ -25,6 +25,9 @@ int main(int argc, char** argv)
     CommandContext context;
 
     AddParamsCommand(app, context);
+    AddProcessCommand(app, context);
+    AddAnalyseCommand(app, context);
+    AddDemoCommand(app, context);
 
     try
     {

@@ -1,0 +1,71 @@
+// kestrune analyse IN: runs an audio file through the plug-in and reports the analyser's bands.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/AudioSession.h"
+#include "cli/Commands.h"
+
+namespace
+{
+
+struct AnalyseOptions
+{
+    std::string input;
+    std::vector<std::string> settings;
+    std::string stateFile;
+    bool json = false;
+};
+
+void RunAnalyse(const AnalyseOptions& options)
+{
+    AudioData audio = ReadAudioFile(options.input);
+    HostSession session(audio.sampleRateHz, 512);
+    if (!options.stateFile.empty())
+    {
+        session.LoadStateFile(options.stateFile);
+    }
+    for (const std::string& setting : options.settings)
+    {
+        session.ApplySetting(setting);
+    }
+    session.Process(audio);
+    if (options.json)
+    {
+        std::printf("%s\n", session.Analysis(audio).dump(2).c_str());
+    }
+    else
+    {
+        std::fputs(session.AnalysisText().c_str(), stdout);
+    }
+}
+
+} // namespace
+
+void AddAnalyseCommand(CLI::App& app, CommandContext& context)
+{
+    auto options = std::make_shared<AnalyseOptions>();
+    CLI::App* command = app.add_subcommand(
+        "analyse", "Run an audio file through the plug-in and print, per band, the centre "
+                   "frequency, the last block's level, the held level and the applied gain");
+    command->add_option("IN", options->input, "input file (mono or stereo)")->required();
+    command->add_flag("--json", options->json, "print JSON; a level of -inf dB is null");
+    command->add_option("--set", options->settings,
+                        "set a parameter first: \"NAME=VALUE\" (repeatable)");
+    command->add_option("--state", options->stateFile, "restore a saved state document first");
+    command->callback(
+        [options, &context]
+        {
+            try
+            {
+                RunAnalyse(*options);
+                context.exitCode = 0;
+            }
+            catch (const ToolError& error)
+            {
+                std::fprintf(stderr, "kestrune analyse: %s\n", error.what());
+                context.exitCode = 1;
+            }
+        });
+}

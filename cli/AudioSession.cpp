@@ -1,0 +1,411 @@
+#include "cli/AudioSession.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <sndfile.h>
+#include <unistd.h>
+
+#include "plugin/Parameters.h"
+#include "plugin/VantorKestrune.h"
+
+namespace
+{
+
+// Progress is shown only for material longer than this, and only on a terminal.
+constexpr double kProgressMinimumSeconds = 5.0;
+// Longer blocks are refused: they only cost memory and say nothing more.
+constexpr int kMaxBlockFrames = 1 << 20;
+
+double LevelDb(double level)
+{
+    return kLinearToDb * std::log(std::fabs(level));
+}
+
+nlohmann::ordered_json DbOrNull(double db)
+{
+    return std::isfinite(db) ? nlohmann::ordered_json(db) : nlohmann::ordered_json(nullptr);
+}
+
+std::string TemporaryPathFor(const std::string& path)
+{
+    const std::filesystem::path target(path);
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty())
+    {
+        folder = ".";
+    }
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".tmp-";
+    name += std::to_string(getpid());
+    return (folder / name).string();
+}
+
+void RenameInto(const std::string& temporary, const std::string& path)
+{
+    std::error_code error;
+    std::filesystem::rename(temporary, path, error);
+    if (error)
+    {
+        std::filesystem::remove(temporary, error);
+        throw ToolError("cannot write " + path);
+    }
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return !b.empty() && std::filesystem::exists(a, error) &&
+           std::filesystem::equivalent(a, b, error);
+}
+
+class ProgressBar
+{
+public:
+    explicit ProgressBar(double seconds)
+        : visible_(seconds > kProgressMinimumSeconds && isatty(STDERR_FILENO) == 1)
+    {
+    }
+    ~ProgressBar()
+    {
+        if (visible_ && shownPercent_ >= 0)
+        {
+            std::fputs("\n", stderr);
+        }
+    }
+    void Show(double fraction)
+    {
+        const int percent = static_cast<int>(fraction * 100.0);
+        if (!visible_ || percent == shownPercent_)
+        {
+            return;
+        }
+        shownPercent_ = percent;
+        constexpr int kWidth = 40;
+        const int filled = percent * kWidth / 100;
+        std::fprintf(stderr, "\rprocessing [%s%s] %3d%%", std::string(filled, '#').c_str(),
+                     std::string(kWidth - filled, ' ').c_str(), percent);
+        std::fflush(stderr);
+    }
+
+private:
+    bool visible_;
+    int shownPercent_ = -1;
+};
+
+int FindParameter(const VantorKestrune& plugin, const std::string& name)
+{
+    for (int i = 0; i < plugin.ParameterCount(); ++i)
+    {
+        if (name == plugin.Param(i)->Name())
+        {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// A display text of the parameter (exact, then ignoring case), or a plain number.
+bool ParseValue(const IPlugParameter& param, const std::string& text, double& value)
+{
+    int position = 0;
+    if (param.FindDisplayText(text.c_str(), &position))
+    {
+        value = position;
+        return true;
+    }
+    for (int i = 0; i < param.DisplayTextCount(); ++i)
+    {
+        const std::string candidate = param.DisplayTextAt(i, &position);
+        if (candidate.size() == text.size() &&
+            std::equal(candidate.begin(), candidate.end(), text.begin(),
+                       [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
+        {
+            value = position;
+            return true;
+        }
+    }
+    if (text.empty())
+    {
+        return false;
+    }
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(text.c_str(), &end);
+    return errno == 0 && end == text.c_str() + text.size() && std::isfinite(value);
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+    {
+        throw ToolError("cannot read " + path);
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+int CheckedBlockSize(int frames)
+{
+    if (frames < 1 || frames > kMaxBlockFrames)
+    {
+        throw ToolError("--block must be between 1 and " + std::to_string(kMaxBlockFrames));
+    }
+    return frames;
+}
+
+AudioData ReadAudioFile(const std::string& path)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr)
+    {
+        throw ToolError("cannot read " + path + ": " + sf_strerror(nullptr));
+    }
+    if (info.channels < 1 || info.channels > 2)
+    {
+        sf_close(file);
+        throw ToolError(path + " has " + std::to_string(info.channels) +
+                        " channels; only mono and stereo files can be processed");
+    }
+    AudioData audio;
+    audio.sampleRateHz = info.samplerate;
+    audio.format = info.format;
+    const auto frames = static_cast<std::size_t>(std::max<sf_count_t>(info.frames, 0));
+    std::vector<double> interleaved(frames * static_cast<std::size_t>(info.channels));
+    const sf_count_t framesRead = sf_readf_double(file, interleaved.data(), info.frames);
+    sf_close(file);
+    audio.channels.assign(
+        static_cast<std::size_t>(info.channels),
+        std::vector<double>(static_cast<std::size_t>(std::max<sf_count_t>(framesRead, 0))));
+    for (std::size_t j = 0; j < audio.channels[0].size(); ++j)
+    {
+        for (std::size_t c = 0; c < audio.channels.size(); ++c)
+        {
+            audio.channels[c][j] = interleaved[j * audio.channels.size() + c];
+        }
+    }
+    if (audio.sampleRateHz < 1)
+    {
+        throw ToolError(path + " has no valid sample rate");
+    }
+    return audio;
+}
+
+void WriteAudioFile(const std::string& path, const AudioData& audio,
+                    const std::string& protectedInput)
+{
+    if (SameFile(path, protectedInput))
+    {
+        throw ToolError("the output " + path + " is the input file; choose another name");
+    }
+    SF_INFO info{};
+    info.samplerate = audio.sampleRateHz;
+    info.channels = static_cast<int>(audio.channels.size());
+    info.format = audio.format;
+    const std::string temporary = TemporaryPathFor(path);
+    SNDFILE* file = sf_open(temporary.c_str(), SFM_WRITE, &info);
+    if (file == nullptr)
+    {
+        throw ToolError("cannot write " + path + ": " + sf_strerror(nullptr));
+    }
+    // Integer formats clip instead of wrapping around when the result exceeds full scale.
+    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    const std::size_t channels = audio.channels.size();
+    std::vector<double> interleaved(static_cast<std::size_t>(audio.Frames()) * channels);
+    for (std::size_t j = 0; j < static_cast<std::size_t>(audio.Frames()); ++j)
+    {
+        for (std::size_t c = 0; c < channels; ++c)
+        {
+            interleaved[j * channels + c] = audio.channels[c][j];
+        }
+    }
+    const sf_count_t written = sf_writef_double(file, interleaved.data(), audio.Frames());
+    const int closed = sf_close(file);
+    if (written != audio.Frames() || closed != 0)
+    {
+        std::error_code error;
+        std::filesystem::remove(temporary, error);
+        throw ToolError("cannot write " + path);
+    }
+    RenameInto(temporary, path);
+}
+
+void WriteTextFile(const std::string& path, const std::string& text)
+{
+    const std::string temporary = TemporaryPathFor(path);
+    {
+        std::ofstream out(temporary, std::ios::binary);
+        out << text;
+        if (!out.flush())
+        {
+            std::error_code error;
+            std::filesystem::remove(temporary, error);
+            throw ToolError("cannot write " + path);
+        }
+    }
+    RenameInto(temporary, path);
+}
+
+HostSession::HostSession(int sampleRateHz, int blockFrames)
+    : plugin_(CreatePlugin()), blockFrames_(CheckedBlockSize(blockFrames))
+{
+    plugin_->SetHostSampleRate(sampleRateHz);
+    plugin_->SetHostBlockSize(blockFrames_);
+    plugin_->ResetProcessing();
+    // Like a host that sends its automation state at the start, every parameter is announced
+    // once, so the engine runs with the values the parameters show (an EQ amount of 50 %).
+    for (int i = 0; i < plugin_->ParameterCount(); ++i)
+    {
+        plugin_->SetParameterFromHost(i, plugin_->Param(i)->Normalized());
+    }
+}
+
+HostSession::~HostSession() = default;
+
+void HostSession::ApplySetting(const std::string& setting)
+{
+    const std::size_t equals = setting.find('=');
+    if (equals == std::string::npos)
+    {
+        throw ToolError("--set needs NAME=VALUE, got \"" + setting + "\"");
+    }
+    const std::string name = setting.substr(0, equals);
+    const std::string text = setting.substr(equals + 1);
+    const int index = FindParameter(*plugin_, name);
+    if (index < 0)
+    {
+        throw ToolError("unknown parameter \"" + name + "\" (kestrune params lists them)");
+    }
+    const IPlugParameter& param = *plugin_->Param(index);
+    double value = 0.0;
+    if (!ParseValue(param, text, value))
+    {
+        throw ToolError("\"" + text + "\" is not a number or a value text of \"" + name + "\"");
+    }
+    if (value < param.Min() || value > param.Max())
+    {
+        char range[96];
+        std::snprintf(range, sizeof(range), "%g to %g", param.Min(), param.Max());
+        throw ToolError("value " + text + " of \"" + name + "\" is out of range (" + range + ")");
+    }
+    plugin_->SetParameterFromHost(index, param.ToNormalized(value));
+}
+
+void HostSession::LoadStateFile(const std::string& path)
+{
+    StateChunk chunk;
+    chunk.PutStr(ReadWholeFile(path));
+    if (plugin_->DeserializeState(chunk, 0) != chunk.Size() || !plugin_->StateLoaded())
+    {
+        throw ToolError(path + " is not a state document");
+    }
+}
+
+std::string HostSession::StateDocument()
+{
+    StateChunk chunk;
+    plugin_->SerializeState(chunk);
+    std::string text;
+    chunk.GetStr(text, 0);
+    return text;
+}
+
+void HostSession::Process(AudioData& audio)
+{
+    const int frames = audio.Frames();
+    const bool mono = audio.channels.size() == 1;
+    std::vector<double> in0(static_cast<std::size_t>(blockFrames_));
+    std::vector<double> in1(static_cast<std::size_t>(blockFrames_));
+    std::vector<double> out0(static_cast<std::size_t>(blockFrames_));
+    std::vector<double> out1(static_cast<std::size_t>(blockFrames_));
+    ProgressBar progress(audio.Seconds());
+    for (int start = 0; start < frames; start += blockFrames_)
+    {
+        const int n = std::min(blockFrames_, frames - start);
+        std::copy_n(audio.channels[0].begin() + start, n, in0.begin());
+        if (mono)
+        {
+            // The mono configuration runs the second channel from a zeroed buffer.
+            std::fill_n(in1.begin(), n, 0.0);
+        }
+        else
+        {
+            std::copy_n(audio.channels[1].begin() + start, n, in1.begin());
+        }
+        double* inputs[2] = {in0.data(), in1.data()};
+        double* outputs[2] = {out0.data(), out1.data()};
+        {
+            const auto lock = plugin_->LockPlugin();
+            plugin_->ProcessBlock(inputs, outputs, n);
+        }
+        std::copy_n(out0.begin(), n, audio.channels[0].begin() + start);
+        if (!mono)
+        {
+            std::copy_n(out1.begin(), n, audio.channels[1].begin() + start);
+        }
+        progress.Show(static_cast<double>(start + n) / frames);
+    }
+}
+
+nlohmann::ordered_json HostSession::Analysis(const AudioData& audio) const
+{
+    const AudioPlugin& engine = plugin_->Engine();
+    nlohmann::ordered_json bands = nlohmann::ordered_json::array();
+    for (int band = 0; band < kBandCount; ++band)
+    {
+        nlohmann::ordered_json entry;
+        entry["band"] = band;
+        entry["frequency"] = AudioPlugin::BandFrequencyHz(band);
+        entry["levelDb"] = DbOrNull(LevelDb(engine.bandLevels[band]));
+        entry["heldDb"] = DbOrNull(LevelDb(engine.heldLevels[band]));
+        entry["gainDb"] = engine.bandGains[band];
+        bands.push_back(entry);
+    }
+    nlohmann::ordered_json result;
+    result["sampleRate"] = audio.sampleRateHz;
+    result["frames"] = audio.Frames();
+    result["bands"] = bands;
+    return result;
+}
+
+std::string HostSession::AnalysisText() const
+{
+    const AudioPlugin& engine = plugin_->Engine();
+    std::string text = "band  frequency Hz   level dB    held dB    gain dB\n";
+    auto db = [](double level)
+    {
+        const double value = LevelDb(level);
+        char cell[32];
+        if (std::isfinite(value))
+        {
+            std::snprintf(cell, sizeof(cell), "%10.2f", value);
+        }
+        else
+        {
+            std::snprintf(cell, sizeof(cell), "%10s", "-inf");
+        }
+        return std::string(cell);
+    };
+    for (int band = 0; band < kBandCount; ++band)
+    {
+        char line[128];
+        std::snprintf(line, sizeof(line), "%4d  %12g %s %s %10.2f\n", band,
+                      AudioPlugin::BandFrequencyHz(band), db(engine.bandLevels[band]).c_str(),
+                      db(engine.heldLevels[band]).c_str(), engine.bandGains[band]);
+        text += line;
+    }
+    return text;
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+// What the audio commands (process, analyse, demo) share: audio files through libsndfile, a
+// plug-in instance driven as a host drives it, parameter settings from the command line, state
+// files, and a progress bar.
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+class VantorKestrune;
+
+// A failure the tool reports as one line and exit status 1.
+class ToolError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Audio in memory, channel by channel, with the file format to write it back in.
+struct AudioData
+{
+    int sampleRateHz = 0;
+    int format = 0; // libsndfile format code
+    std::vector<std::vector<double>> channels;
+
+    int Frames() const { return channels.empty() ? 0 : static_cast<int>(channels[0].size()); }
+    double Seconds() const
+    {
+        return sampleRateHz > 0 ? Frames() / static_cast<double>(sampleRateHz) : 0.0;
+    }
+};
+
+// Reads a mono or stereo file; anything else is a ToolError.
+AudioData ReadAudioFile(const std::string& path);
+// Writes to a temporary file next to `path` and renames it over `path`, so a failed write
+// leaves no half-written output. Refuses to write over `protectedInput`.
+void WriteAudioFile(const std::string& path, const AudioData& audio,
+                    const std::string& protectedInput = "");
+// Writes text the same way (temporary file, then rename).
+void WriteTextFile(const std::string& path, const std::string& text);
+
+// One plug-in instance prepared as a host prepares it: sample rate, block size, reset.
+class HostSession
+{
+public:
+    HostSession(int sampleRateHz, int blockFrames);
+    ~HostSession();
+
+    // "NAME=VALUE": NAME a parameter name, VALUE a real value in range or one of the
+    // parameter's display texts. Reaches the plug-in through the host-change path.
+    void ApplySetting(const std::string& setting);
+    // Reads a state document (JSON text) saved by --save-state or the demo.
+    void LoadStateFile(const std::string& path);
+    // The current state document.
+    std::string StateDocument();
+
+    // Runs the audio through the plug-in in blocks, in place; mono runs as "1-1", stereo as
+    // "2-2". Shows a progress bar on a terminal for long material.
+    void Process(AudioData& audio);
+
+    // Band table with levels and gains as the analyse command prints them.
+    nlohmann::ordered_json Analysis(const AudioData& audio) const;
+    std::string AnalysisText() const;
+
+    VantorKestrune& Plugin() { return *plugin_; }
+
+private:
+    std::unique_ptr<VantorKestrune> plugin_;
+    int blockFrames_;
+};
+
+// Parses the --block value: a positive frame count.
+int CheckedBlockSize(int frames);

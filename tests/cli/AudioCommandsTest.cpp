@@ -1,0 +1,261 @@
+// The audio commands (process, analyse, demo) run as a user runs them, on small generated files.
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sndfile.h>
+#include <unistd.h>
+
+#include "tests/cli/ToolRunner.h"
+
+namespace
+{
+
+using nlohmann::json;
+namespace fs = std::filesystem;
+
+class AudioCommands : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() /
+               ("kestrune-cli-" + std::to_string(getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+    // A sine of freqHz on every channel (channel c scaled by 1 / (c + 1)).
+    std::string WriteSine(const std::string& name, int channels, int frames, double freqHz,
+                          double amplitude = 0.5, int rateHz = 44100,
+                          int format = SF_FORMAT_WAV | SF_FORMAT_PCM_24)
+    {
+        SF_INFO info{};
+        info.samplerate = rateHz;
+        info.channels = channels;
+        info.format = format;
+        const std::string path = Path(name);
+        SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+        EXPECT_NE(file, nullptr);
+        std::vector<double> samples;
+        for (int j = 0; j < frames; ++j)
+        {
+            for (int c = 0; c < channels; ++c)
+            {
+                samples.push_back(amplitude / (c + 1) *
+                                  std::sin(2.0 * 3.141592653589793 * freqHz * j / rateHz));
+            }
+        }
+        sf_writef_double(file, samples.data(), frames);
+        sf_close(file);
+        return path;
+    }
+
+    struct Audio
+    {
+        SF_INFO info{};
+        std::vector<double> samples;
+    };
+
+    static Audio Read(const std::string& path)
+    {
+        Audio audio;
+        SNDFILE* file = sf_open(path.c_str(), SFM_READ, &audio.info);
+        EXPECT_NE(file, nullptr) << path;
+        if (file == nullptr)
+        {
+            return audio;
+        }
+        audio.samples.resize(static_cast<std::size_t>(audio.info.frames * audio.info.channels));
+        sf_readf_double(file, audio.samples.data(), audio.info.frames);
+        sf_close(file);
+        return audio;
+    }
+
+    static double Peak(const Audio& audio, int channel, int fromFrame)
+    {
+        double peak = 0.0;
+        for (sf_count_t j = fromFrame; j < audio.info.frames; ++j)
+        {
+            peak = std::max(peak, std::fabs(audio.samples[j * audio.info.channels + channel]));
+        }
+        return peak;
+    }
+
+    static std::string ReadText(const std::string& path)
+    {
+        std::ifstream in(path);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(AudioCommands, FlatProcessingKeepsFormatAndSignal)
+{
+    for (int channels : {1, 2})
+    {
+        const std::string in = WriteSine("in.wav", channels, 30000, 440.0);
+        const std::string out = Path("out.wav");
+        const ToolResult run = RunTool("process '" + in + "' '" + out + "' --block 300", true);
+        ASSERT_EQ(run.exitStatus, 0) << run.output;
+        const Audio before = Read(in);
+        const Audio after = Read(out);
+        EXPECT_EQ(after.info.samplerate, 44100);
+        EXPECT_EQ(after.info.channels, channels);
+        EXPECT_EQ(after.info.format, before.info.format);
+        ASSERT_EQ(after.info.frames, before.info.frames);
+        for (std::size_t i = 0; i < before.samples.size(); ++i)
+        {
+            ASSERT_NEAR(after.samples[i], before.samples[i], 1e-6) << i;
+        }
+    }
+}
+
+TEST_F(AudioCommands, SettingsReachThePlugin)
+{
+    const std::string in = WriteSine("in.wav", 2, 44100, 1000.0, 0.1);
+    struct Case
+    {
+        std::string settings;
+        double expectedGainDb;
+    };
+    const std::vector<Case> cases = {
+        {"--set 'Gain 17=12'", 12.0},
+        // Entered at the default amount of 50 %, the gain doubles when the amount goes to 100 %.
+        {"--set 'Gain 17=6' --set 'Eq Amount=100'", 12.0},
+        {"--set 'Gain 17=12' --set 'Bypass EQ=on'", 0.0},
+        {"--set 'Output=-6'", -6.0},
+    };
+    for (const Case& c : cases)
+    {
+        const std::string out = Path("out.wav");
+        const ToolResult run = RunTool("process '" + in + "' '" + out + "' " + c.settings, true);
+        ASSERT_EQ(run.exitStatus, 0) << run.output;
+        const double gainDb = 20.0 * std::log10(Peak(Read(out), 0, 30000) / 0.1);
+        EXPECT_NEAR(gainDb, c.expectedGainDb, 0.2) << c.settings;
+    }
+}
+
+TEST_F(AudioCommands, ErrorsPrintOneLineAndWriteNothing)
+{
+    const std::string in = WriteSine("in.wav", 2, 1000, 440.0);
+    const std::string surround = WriteSine("six.wav", 6, 1000, 440.0);
+    fs::path notState = dir_ / "notstate.json";
+    std::ofstream(notState) << "{\"params\": [ broken";
+    const std::string out = Path("out.wav");
+    const std::vector<std::string> commands = {
+        "process '" + Path("missing.wav") + "' '" + out + "'",
+        "process '" + surround + "' '" + out + "'",
+        "process '" + in + "' '" + out + "' --set 'Gain 99=1'",
+        "process '" + in + "' '" + out + "' --set 'Gain 3=20'",
+        "process '" + in + "' '" + out + "' --set 'Gain 3=abc'",
+        "process '" + in + "' '" + out + "' --set 'Auto Eq=Sometimes'",
+        "process '" + in + "' '" + out + "' --set 'Gain 3'",
+        "process '" + in + "' '" + out + "' --state '" + notState.string() + "'",
+        "process '" + in + "' '" + out + "' --state '" + Path("none.json") + "'",
+        "process '" + in + "' '" + out + "' --block 0",
+        "analyse '" + surround + "'",
+    };
+    for (const std::string& command : commands)
+    {
+        const ToolResult run = RunTool(command, true);
+        EXPECT_EQ(run.exitStatus, 1) << command;
+        EXPECT_NE(run.output.find("kestrune"), std::string::npos) << command;
+        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
+        EXPECT_FALSE(fs::exists(out)) << command;
+    }
+}
+
+TEST_F(AudioCommands, OutputOverTheInputIsRefused)
+{
+    const std::string in = WriteSine("in.wav", 1, 1000, 440.0);
+    const auto sizeBefore = fs::file_size(in);
+    const std::string alias = "'" + dir_.string() + "/./in.wav'";
+    const ToolResult run = RunTool("process '" + in + "' " + alias + " --set 'Gain 3=6'", true);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(fs::file_size(in), sizeBefore);
+    EXPECT_EQ(Read(in).samples, Read(in).samples);
+}
+
+TEST_F(AudioCommands, SavedStateRestoresTheSameProcessing)
+{
+    const std::string in = WriteSine("in.wav", 2, 20000, 250.0, 0.2);
+    const std::string state = Path("state.json");
+    ToolResult run =
+        RunTool("process '" + in + "' '" + Path("a.wav") +
+                    "' --set 'Eq Amount=80' --set 'Gain 11=-4.5' --save-state '" + state + "'",
+                true);
+    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    const json document = json::parse(ReadText(state));
+    EXPECT_EQ(document["eqcomp"].size(), 31u);
+    EXPECT_EQ(document["params"][11]["value"], -4.5);
+    EXPECT_EQ(document["version"], "1.2.5");
+    run = RunTool("process '" + in + "' '" + Path("b.wav") + "' --state '" + state + "'", true);
+    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    EXPECT_EQ(Read(Path("a.wav")).samples, Read(Path("b.wav")).samples);
+}
+
+TEST_F(AudioCommands, AnalyseReportsEveryBand)
+{
+    const std::string tone =
+        WriteSine("tone.wav", 2, 44100, 1000.0, 1.0, 44100, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    ToolResult run = RunTool("analyse '" + tone + "' --json");
+    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    const json report = json::parse(run.output);
+    EXPECT_EQ(report["sampleRate"], 44100);
+    EXPECT_EQ(report["frames"], 44100);
+    ASSERT_EQ(report["bands"].size(), 31u);
+    EXPECT_EQ(report["bands"][0]["frequency"], 20.0);
+    EXPECT_EQ(report["bands"][28]["frequency"], 12000.0);
+    // Channel 0 full scale, channel 1 half: the mid signal is a 0.75 sine at band 17.
+    EXPECT_NEAR(report["bands"][17]["levelDb"].get<double>(), 20.0 * std::log10(0.75 * 0.8997),
+                0.3);
+    EXPECT_EQ(report["bands"][17]["gainDb"], 0.0);
+
+    run = RunTool("analyse '" + tone + "' --json --set 'Auto Eq=Continuous'");
+    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    EXPECT_LT(json::parse(run.output)["bands"][17]["gainDb"].get<double>(), -1.0);
+
+    // No block at all: every level is 0, written as null.
+    const std::string empty = WriteSine("empty.wav", 1, 0, 1000.0);
+    run = RunTool("analyse '" + empty + "' --json");
+    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    EXPECT_TRUE(json::parse(run.output)["bands"][5]["levelDb"].is_null());
+    EXPECT_TRUE(json::parse(run.output)["bands"][5]["heldDb"].is_null());
+
+    run = RunTool("analyse '" + tone + "'");
+    ASSERT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 32);
+}
+
+TEST_F(AudioCommands, DemoWritesItsFourFiles)
+{
+    const ToolResult run = RunTool("demo '" + Path("demo") + "'");
+    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    for (const char* name : {"input.wav", "output.wav", "state.json", "analysis.json"})
+    {
+        EXPECT_TRUE(fs::exists(dir_ / "demo" / name)) << name;
+    }
+    const json state = json::parse(ReadText(Path("demo/state.json")));
+    EXPECT_EQ(state["params"][37]["value"], 1.0); // Static
+    const json analysis = json::parse(ReadText(Path("demo/analysis.json")));
+    EXPECT_EQ(analysis["bands"].size(), 31u);
+    const Audio input = Read(Path("demo/input.wav"));
+    EXPECT_EQ(input.info.channels, 2);
+    EXPECT_NEAR(static_cast<double>(input.info.frames) / input.info.samplerate, 10.0, 0.5);
+}
+
+} // namespace
