@@ -560,6 +560,7 @@ void X11EditorWindow::HandleButtonPress(XButtonEvent& event)
     }
     XSetInputFocus(display, window, RevertToParent, CurrentTime);
     hasCapture = true;
+    pressedButton = button;
     releaseAfterMenu = false;
     if (button == kButtonLeft && doubleClicks.Press(event.time, event.x, event.y))
     {
@@ -575,11 +576,11 @@ void X11EditorWindow::HandleButtonPress(XButtonEvent& event)
     }
     if (releaseAfterMenu)
     {
-        // The popup menu swallowed the release of the click that opened it; finish the click
-        // so the control sees its mouse-up and the host gesture is closed.
+        // The popup menu swallowed the release of the click that opened it: finish the click on
+        // the pressed control, so it sees its mouse-up and the host gesture is closed.
         releaseAfterMenu = false;
         hasCapture = false;
-        editor.DispatchMouseUp(releaseX, releaseY, ModsFromState(releaseState));
+        editor.DispatchMouseUp(event.x, event.y, ModsFromState(event.state));
     }
 }
 
@@ -955,17 +956,20 @@ PopupMenu* X11EditorWindow::ShowPopupMenu(PopupMenu& menu, const Rect& anchor)
     PopupMenu* chosen = command >= 0 ? ResolveMenuCommand(menu, command) : nullptr;
     AddPendingPaint(Rect(0, 0, editor.Width(), editor.Height()));
 
-    Window root = 0;
-    int rootX = 0;
-    int rootY = 0;
-    unsigned mask = 0;
-    if (clickInProgress &&
-        XQueryPointer(display, window, &root, &child, &rootX, &rootY, &releaseX, &releaseY,
-                      &mask) != 0 &&
-        (mask & kAnyButtonMask) == 0)
+    if (clickInProgress)
     {
+        // Finish the click now; a release of its button still to come is then swallowed.
         releaseAfterMenu = true;
-        releaseState = mask;
+        Window root = 0;
+        int rootX = 0;
+        int rootY = 0;
+        int windowX = 0;
+        int windowY = 0;
+        unsigned mask = 0;
+        const unsigned buttonMask = Button1Mask << (pressedButton - 1);
+        suppressRelease = XQueryPointer(display, window, &root, &child, &rootX, &rootY, &windowX,
+                                        &windowY, &mask) != 0 &&
+                          (mask & buttonMask) != 0;
     }
     return chosen;
 }
@@ -1044,7 +1048,10 @@ int IGraphicsX11::OpenWindowCount()
     return gOpenEditorWindows.load();
 }
 
-void IGraphicsX11::SetShmAllowed(bool allowed) { gShmAllowed.store(allowed); }
+void IGraphicsX11::SetShmAllowed(bool allowed)
+{
+    gShmAllowed.store(allowed);
+}
 _XDisplay* IGraphicsX11::XDisplay() const
 {
     return window->XDisplay();

@@ -96,12 +96,11 @@ private:
     bool hasCapture = false;            // a button went down in the window and is still held
     bool leavePendingOnRelease = false; // the pointer left while a button was held
     bool closeRequested = false;
-    bool suppressRelease = false;  // the press committed a text entry: its release goes nowhere
-    bool releaseAfterMenu = false; // the popup menu swallowed the release of its opening click
-    int releaseX = 0;
-    int releaseY = 0;
-    unsigned releaseState = 0;
-    int pointerX = 0; // last hover position, where a tooltip appears
+    bool suppressRelease = false; // the press committed a text entry: its release goes nowhere
+    bool releaseAfterMenu = false;
+    unsigned pressedButton = 1; // button of the click in progress // the popup menu swallowed the
+                                // release of its opening click
+    int pointerX = 0;           // last hover position, where a tooltip appears
     int pointerY = 0;
     bool inModalMenu = false;
     DoubleClickDetector doubleClicks;

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace kestrune::x11
 {
@@ -399,10 +398,9 @@ int X11MenuSession::Run(int screenX, int screenY)
         return -1;
     }
     const Window grabWindow = levels.front()->window.Handle();
-    const int grabbed = XGrabPointer(display, grabWindow, False, static_cast<unsigned>(kMenuEventMask), GrabModeAsync,
+    XGrabPointer(display, grabWindow, False, static_cast<unsigned>(kMenuEventMask), GrabModeAsync,
                  GrabModeAsync, None, None, CurrentTime);
-    const int kb = XGrabKeyboard(display, grabWindow, False, GrabModeAsync, GrabModeAsync, CurrentTime);
-    fprintf(stderr, "DBG grab %d %d\n", grabbed, kb);
+    XGrabKeyboard(display, grabWindow, False, GrabModeAsync, GrabModeAsync, CurrentTime);
     XFlush(display);
     while (!done)
     {
