@@ -327,6 +327,15 @@ void Instance::Render(float* const* inputs, float* const* outputs, int frames)
     transport_.Advance(frames);
 }
 
+void Instance::AnnounceAllParameters()
+{
+    for (int32_t i = 0; i < effect_->GetNumberOfParameters(); ++i)
+    {
+        AAX_IParameter* parameter = effect_->GetParameterAt(i);
+        effect_->HostUpdatesParameter(parameter->Identifier(), parameter->GetNormalizedValue());
+    }
+}
+
 AAX_Result Instance::SetParameter(const char* identifier, double normalized)
 {
     return effect_->HostUpdatesParameter(identifier, normalized);

@@ -166,6 +166,9 @@ public:
     AAX_SRenderContext& Context() { return context_; }
     AAX_CProcessProc ProcessProc() const { return processProc_; }
 
+    // Sends the host's automation state: every parameter's current value as a host update,
+    // in registration order, as a host does when it starts playing a session.
+    void AnnounceAllParameters();
     // Host update of the parameter with this AAX identifier.
     AAX_Result SetParameter(const char* identifier, double normalized);
     // The AAX parameter whose name is `name`, or null.

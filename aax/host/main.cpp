@@ -328,6 +328,7 @@ int ProcessFile(const Options& options, const aaxhost::Module& module)
     {
         return Fail("the module's instance did not initialise");
     }
+    instance.AnnounceAllParameters();
     std::string error;
     if (!options.stateFile.empty())
     {
