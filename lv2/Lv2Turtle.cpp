@@ -136,7 +136,7 @@ void WritePlugin(std::ostringstream& out, const Lv2BundleDescription& bundle,
                  const Lv2PluginEntry& entry, const IPlugBase& plug)
 {
     out << Uri(entry.uri) << "\n";
-    out << "    a lv2:Plugin , lv2:EQPlugin ;\n";
+    out << "    a lv2:Plugin , lv2:EQPlugin , doap:Project ;\n";
     out << "    doap:name " << Lv2TurtleString(entry.name) << " ;\n";
     out << "    doap:maintainer [\n        foaf:name " << Lv2TurtleString(bundle.maker)
         << "\n    ] ;\n";

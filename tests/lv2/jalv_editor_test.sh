@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# The bundle in Debian's jalv, under an X display and a JACK server that this test starts for
+# itself (Xvfb, jackd with its dummy driver) and stops again:
+#   1. console jalv loads each plug-in without a UI and runs it;
+#   2. jalv.gtk3 shows each plug-in's editor UI (our X11 window embedded in jalv's window); a
+#      screenshot of the 800 x 600 editor must show a drawn picture, and a drag on the first
+#      band fader must move it.
+#   jalv_editor_test.sh LV2_DIR XSHOT_PROGRAM SCREENSHOT_DIR
+# Exit status 77 (skipped) when Xvfb, jackd or jalv is missing.
+set -uo pipefail
+lv2_dir="$(realpath "$1")"
+xshot="$2"
+shots="$3"
+mono="https://vantor.audio/plugins/kestrune#mono"
+stereo="https://vantor.audio/plugins/kestrune#stereo"
+
+for tool in Xvfb jackd jalv jalv.gtk3 xdotool; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "SKIP: $tool is not installed" >&2
+    exit 77
+  fi
+done
+
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    kill "${pids[i]}" 2>/dev/null
+    wait "${pids[i]}" 2>/dev/null
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  for log in "$work"/*.log; do
+    [ -f "$log" ] && { echo "--- $log" >&2; tail -20 "$log" >&2; }
+  done
+  exit 1
+}
+
+# A display of our own: Xvfb picks a free number and writes it to the given descriptor.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(cat "$work/display")"
+
+# A JACK server of our own, named so that no other server is disturbed.
+export JACK_DEFAULT_SERVER="kestrune-lv2-test-$$"
+export JACK_NO_AUDIO_RESERVATION=1
+jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 512 >"$work/jackd.log" 2>&1 &
+pids+=($!)
+sleep 1
+kill -0 "${pids[-1]}" 2>/dev/null || fail "jackd did not start"
+export LV2_PATH="$lv2_dir"
+
+# 1. Without a UI: jalv runs until its command input ends.
+for uri in "$mono" "$stereo"; do
+  log="$work/jalv-console.log"
+  (sleep 2) | timeout 20 jalv -c gain_3=6 "$uri" >"$log" 2>&1 || fail "jalv failed to run $uri"
+  grep -q "Plugin: *$uri" "$log" || fail "jalv did not load $uri"
+  grep -q "Block length: *512" "$log" || fail "jalv did not run $uri"
+  echo "jalv ran $uri"
+done
+
+# 2. With the editor UI in jalv.gtk3.
+mkdir -p "$shots"
+for uri in "$mono" "$stereo"; do
+  name="${uri##*#}"
+  jalv.gtk3 "$uri" >"$work/jalv-$name.log" 2>&1 &
+  jalv_pid=$!
+  pids+=($jalv_pid)
+  found=""
+  for _ in $(seq 100); do
+    if "$xshot" 800 600 "$shots/editor-$name.png" >"$work/shot.txt" 2>/dev/null; then
+      found=yes
+      break
+    fi
+    sleep 0.2
+  done
+  [ -n "$found" ] || fail "jalv.gtk3 shows no 800x600 editor for $uri"
+  sleep 1
+  "$xshot" 800 600 "$shots/editor-$name.png" >"$work/shot.txt" || fail "no screenshot"
+  colours="$(sed -n 's/.* \([0-9]*\) distinct colours/\1/p' "$work/shot.txt")"
+  [ "${colours:-0}" -gt 100 ] || fail "the editor of $uri is not drawn ($colours colours)"
+
+  # Drag the first band fader up: its part of the picture changes.
+  read -r win_x win_y < <(xdotool search --onlyvisible --name "VantorKestrune" getwindowgeometry \
+    | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p' | head -1)
+  editor_y=$((${win_y:-0} + 25))
+  xdotool mousemove $((${win_x:-0} + 36)) $((editor_y + 368)) mousedown 1
+  sleep 0.2
+  xdotool mousemove $((${win_x:-0} + 36)) $((editor_y + 330))
+  sleep 0.2
+  xdotool mousemove $((${win_x:-0} + 36)) $((editor_y + 300)) mouseup 1
+  sleep 0.5
+  "$xshot" 800 600 "$shots/editor-$name-dragged.png" >/dev/null || fail "no screenshot"
+  cmp -s "$shots/editor-$name.png" "$shots/editor-$name-dragged.png" &&
+    fail "the fader of $uri did not move"
+  echo "jalv.gtk3 shows the editor of $uri ($colours colours): $shots/editor-$name.png"
+
+  kill "$jalv_pid" 2>/dev/null
+  wait "$jalv_pid" 2>/dev/null
+  unset 'pids[-1]'
+done
+echo "1 passed, 0 failed"
