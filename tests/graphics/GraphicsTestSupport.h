@@ -62,6 +62,7 @@ public:
     bool Draw(IGraphics&) override
     {
         ++draws;
+        lastDrawnValue = GetValue();
         return true;
     }
     void HandleMouseDown(int x, int y, MouseMods mods) override
@@ -104,6 +105,7 @@ public:
 
     std::vector<std::string> events;
     int draws = 0;
+    double lastDrawnValue = -1.0;
     int idleTicks = 0;
     int lastDX = 0;
     int lastDY = 0;
