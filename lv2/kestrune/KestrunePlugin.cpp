@@ -18,7 +18,7 @@ namespace
 {
 
 // Linear amplitude to dB, with the product's constant; silence reads as the floor.
-[[maybe_unused]] float LevelDb(double levelLinear) noexcept
+float LevelDb(double levelLinear) noexcept
 {
     const double db = 8.685889638065037 * std::log(std::fabs(levelLinear));
     if (!(db > kKestruneLevelFloorDb))
@@ -41,21 +41,14 @@ void ReadAppliedGains(const IPlugLV2& plug, float* const* ports) noexcept
     }
 }
 
-template <typename Plug> void ReadBandLevels(const Plug& plug, float* const* ports) noexcept
+void ReadBandLevels(const VantorKestrune& plug, float* const* ports) noexcept
 {
+    const auto& levels = plug.Engine().bandLevels;
     for (int band = 0; band < kKestruneBands; ++band)
     {
-        if (ports[band] == nullptr)
+        if (ports[band] != nullptr)
         {
-            continue;
-        }
-        if constexpr (requires { plug.Engine().bandLevels; })
-        {
-            *ports[band] = LevelDb(plug.Engine().bandLevels[static_cast<std::size_t>(band)]);
-        }
-        else
-        {
-            *ports[band] = static_cast<float>(kKestruneLevelFloorDb);
+            *ports[band] = LevelDb(levels[static_cast<std::size_t>(band)]);
         }
     }
 }
