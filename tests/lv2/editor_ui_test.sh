@@ -4,13 +4,15 @@
 #   1. console jalv loads each plug-in without a UI and runs it;
 #   2. jalv.gtk3 shows each plug-in's editor UI (our X11 window embedded in jalv's window); a
 #      screenshot of the 800 x 600 editor must show a drawn picture, and a drag on the first
-#      band fader must move it.
-#   jalv_editor_test.sh LV2_DIR XSHOT_PROGRAM SCREENSHOT_DIR
+#      band fader must move it;
+#   3. the UI test program drives the editor UI in our own lilv host.
+#   editor_ui_test.sh LV2_DIR XSHOT_PROGRAM SCREENSHOT_DIR UI_TEST_PROGRAM
 # Exit status 77 (skipped) when Xvfb, jackd or jalv is missing.
 set -uo pipefail
 lv2_dir="$(realpath "$1")"
 xshot="$2"
 shots="$3"
+ui_tests="$4"
 mono="https://vantor.audio/plugins/kestrune#mono"
 stereo="https://vantor.audio/plugins/kestrune#stereo"
 
@@ -107,4 +109,6 @@ for uri in "$mono" "$stereo"; do
   wait "$jalv_pid" 2>/dev/null
   unset 'pids[-1]'
 done
+# 3. The UI in our own host.
+"$ui_tests" || fail "the UI test program failed"
 echo "1 passed, 0 failed"
