@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdio>
 
-using kestrune::FillCircle;
 using kestrune::Rgb;
 
 namespace
@@ -35,7 +34,7 @@ bool ValidSlot(int band)
 ICairoDotMatrix::ICairoDotMatrix(IPlugBase* plugIn, ycairo_surface* holderSurface,
                                  const Rect& bounds, int rows, int columns, int db)
     : IControl(plugIn, bounds, -1), ycairo_gui(holderSurface, this), ycairo_text(holderSurface),
-      columnCount(std::clamp(columns, 0, kMaxColumns)), rowCount(std::max(rows, 1))
+      columnCount(std::clamp(columns, 0, kMaxColumns)), rowCount(std::clamp(rows, 1, kMaxRows))
 {
     SetDbPerLed(db);
     LoadFont(kestrune::kFontTitilliumDisplay, kestrune::kResourceTypeRawData,
@@ -139,8 +138,7 @@ bool ICairoDotMatrix::Draw(IGraphics&)
     UpdateGeometry();
     const int db = DbPerLed();
     DrawScale(db);
-    for (int c = 1; c <= columnCount; ++c)
-        DrawColumn(c, Level(c - 1), Peak(c - 1), db);
+    DrawLeds(db);
     DrawBandLabels();
     if (hoverX >= 0 && hoverY >= 0)
         DrawReadout();
@@ -162,25 +160,56 @@ void ICairoDotMatrix::DrawScale(int db)
     }
 }
 
-void ICairoDotMatrix::DrawColumn(int column, double levelDb, double peakDb, int db)
+// All LEDs, then the peak-hold LEDs over them. Circles of one colour are filled as one path:
+// no two LEDs share a pixel, so this draws exactly what one fill per LED draws, in a fraction
+// of the time.
+void ICairoDotMatrix::DrawLeds(int db)
 {
-    const double x = kestrune::LedCentreX(drawRect.left, geometry, column);
-    const double radius = geometry.ledRadiusPx - 2.0;
-    for (int j = 0; j < rowCount; ++j)
+    static constexpr int kMaxLeds = kMaxColumns * kMaxRows;
+    std::array<int, kMaxLeds> packedColour;
+    std::array<int, kMaxLeds> distinctColours;
+    int distinctCount = 0;
+    const int rows = rowCount;
+    for (int c = 0; c < columnCount; ++c)
     {
-        const double brightness = kestrune::LedBrightnessPercent(levelDb, rowCount, db, j);
-        const Rgb rgb = kestrune::WithBrightness(kestrune::LedBaseColour(j), brightness);
-        cairo_set_source_rgba(cr, rgb.red / 255.0, rgb.green / 255.0, rgb.blue / 255.0,
-                              alphaFactor);
-        FillCircle(cr, x, kestrune::LedCentreY(drawRect.top, geometry, j), radius);
+        const double levelDb = Level(c);
+        for (int j = 0; j < rows; ++j)
+        {
+            const double brightness = kestrune::LedBrightnessPercent(levelDb, rows, db, j);
+            const Rgb rgb = kestrune::WithBrightness(kestrune::LedBaseColour(j), brightness);
+            const int packed = (rgb.red << 16) | (rgb.green << 8) | rgb.blue;
+            packedColour[static_cast<size_t>(c * rows + j)] = packed;
+            const auto distinctEnd = distinctColours.begin() + distinctCount;
+            if (std::find(distinctColours.begin(), distinctEnd, packed) == distinctEnd)
+                distinctColours[static_cast<size_t>(distinctCount++)] = packed;
+        }
+    }
+    const double radius = geometry.ledRadiusPx - 2.0;
+    for (int k = 0; k < distinctCount; ++k)
+    {
+        const int packed = distinctColours[static_cast<size_t>(k)];
+        cairo_new_path(cr);
+        for (int c = 0; c < columnCount; ++c)
+            for (int j = 0; j < rows; ++j)
+                if (packedColour[static_cast<size_t>(c * rows + j)] == packed)
+                    kestrune::AddCircle(cr, kestrune::LedCentreX(drawRect.left, geometry, c + 1),
+                                        kestrune::LedCentreY(drawRect.top, geometry, j), radius);
+        cairo_set_source_rgba(cr, ((packed >> 16) & 0xFF) / 255.0, ((packed >> 8) & 0xFF) / 255.0,
+                              (packed & 0xFF) / 255.0, alphaFactor);
+        cairo_fill(cr);
     }
     if (!PeakDisplay())
         return;
-    const int peakRow = kestrune::PeakLedRow(peakDb, rowCount, db);
-    if (peakRow < 0)
-        return;
+    cairo_new_path(cr);
+    for (int c = 0; c < columnCount; ++c)
+    {
+        const int peakRow = kestrune::PeakLedRow(Peak(c), rowCount, db);
+        if (peakRow >= 0)
+            kestrune::AddCircle(cr, kestrune::LedCentreX(drawRect.left, geometry, c + 1),
+                                kestrune::LedCentreY(drawRect.top, geometry, peakRow), radius);
+    }
     cairo_set_source_rgba(cr, 1.0, 1.0, 1.0, 0.8 * alphaFactor);
-    FillCircle(cr, x, kestrune::LedCentreY(drawRect.top, geometry, peakRow), radius);
+    cairo_fill(cr);
 }
 
 void ICairoDotMatrix::DrawBandLabels()

@@ -21,6 +21,7 @@ class ICairoDotMatrix : public IControl, public ycairo_gui, public ycairo_text
 {
 public:
     static constexpr int kMaxColumns = 31;
+    static constexpr int kMaxRows = 64;
     static constexpr int kLevelSlots = 128;
     static constexpr double kSilentLevelDb = -120.0;
     static constexpr double kNoPeakDb = -999.0;
@@ -62,7 +63,7 @@ public:
 private:
     void UpdateGeometry();
     void DrawScale(int db);
-    void DrawColumn(int column, double levelDb, double peakDb, int db);
+    void DrawLeds(int db);
     void DrawBandLabels();
     void DrawReadout();
 
