@@ -6,8 +6,8 @@
 #include "graphics/KeyCodes.h"
 #include "graphics/PlatformGraphics.h"
 
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <cmath>
 #include <vector>
@@ -16,9 +16,9 @@ namespace
 {
 
 // Window styles and flags, spelled out where the value itself matters.
-constexpr DWORD kEditorWindowStyle = WS_CHILD | WS_VISIBLE;                    // 0x50000000
+constexpr DWORD kEditorWindowStyle = WS_CHILD | WS_VISIBLE;                            // 0x50000000
 constexpr DWORD kEditBoxStyle = WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL; // 0x50000084
-constexpr DWORD kTooltipStyle = WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP;        // 0x80000003
+constexpr DWORD kTooltipStyle = WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP;               // 0x80000003
 constexpr LONG kEditBoxMarker = static_cast<LONG>(0xDEADF00B);
 constexpr UINT kTooltipToolFlags = TTF_IDISHWND | TTF_SUBCLASS; // 0x11
 constexpr DWORD kTooltipClassSet = ICC_TAB_CLASSES;             // 8
@@ -323,8 +323,8 @@ bool IGraphicsWin::PresentArea(const Rect& area)
     bool copied = false;
     if (screen && source)
     {
-        copied = BitBlt(screen, area.left, area.top, area.Width(), area.Height(), source,
-                        area.left, area.top, SRCCOPY) != 0;
+        copied = BitBlt(screen, area.left, area.top, area.Width(), area.Height(), source, area.left,
+                        area.top, SRCCOPY) != 0;
     }
     EndPaint(hwnd, &paint);
     return copied;
@@ -552,20 +552,19 @@ void IGraphicsWin::BeginTextEntry(IControl* control, const TextStyle& style, con
     {
         alignment = ES_CENTER;
     }
-    HWND box = CreateWindowExA(0, "EDIT", initialText ? initialText : "", kEditBoxStyle | alignment,
-                               area.left, area.top, area.right - area.left + 1,
-                               area.bottom - area.top + 1, AsWindow(window),
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditBoxId)),
-                               InstanceOf(moduleHandle), nullptr);
+    HWND box =
+        CreateWindowExA(0, "EDIT", initialText ? initialText : "", kEditBoxStyle | alignment,
+                        area.left, area.top, area.right - area.left + 1, area.bottom - area.top + 1,
+                        AsWindow(window), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditBoxId)),
+                        InstanceOf(moduleHandle), nullptr);
     if (!box)
     {
         return;
     }
-    HFONT font = CreateFontA(style.size, 0, 0, 0,
-                             (style.style & kTextStyleBold) ? FW_BOLD : FW_DONTCARE,
-                             (style.style & kTextStyleItalic) ? TRUE : FALSE, FALSE, FALSE,
-                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             DEFAULT_QUALITY, DEFAULT_PITCH, style.fontName);
+    HFONT font = CreateFontA(
+        style.size, 0, 0, 0, (style.style & kTextStyleBold) ? FW_BOLD : FW_DONTCARE,
+        (style.style & kTextStyleItalic) ? TRUE : FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, style.fontName);
     SendMessageA(box, EM_LIMITTEXT, static_cast<WPARAM>(control->TextEntryLength()), 0);
     SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
     SendMessageA(box, EM_SETSEL, 0, -1);
@@ -575,8 +574,8 @@ void IGraphicsWin::BeginTextEntry(IControl* control, const TextStyle& style, con
     // keeps redrawing around the box while the user types.
     editWindow = box;
     editFont = font;
-    editDefaultProc = reinterpret_cast<void*>(SetWindowLongPtrA(
-        box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WinMessages::EditBoxProc)));
+    editDefaultProc = reinterpret_cast<void*>(
+        SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WinMessages::EditBoxProc)));
     SetWindowLongPtrA(box, GWLP_USERDATA, kEditBoxMarker);
     textEntry.Open(control, parameter, style, area, initialText);
 }

@@ -64,14 +64,14 @@ private:
     void SetTooltipText(const char* text);
     void ClearTooltip();
 
-    void* moduleHandle = nullptr;      // HINSTANCE
-    void* window = nullptr;            // HWND of the editor
-    void* editWindow = nullptr;        // HWND of the text-entry box
-    void* tooltipWindow = nullptr;     // HWND of the tooltip control
-    void* parentWindow = nullptr;      // HWND the host gave to OpenEditorWindow
-    void* editDefaultProc = nullptr;   // the box's own WNDPROC, restored before destruction
-    void* editFont = nullptr;          // HFONT of the box
-    TextEntrySession textEntry;        // control, parameter and state of the open entry
+    void* moduleHandle = nullptr;    // HINSTANCE
+    void* window = nullptr;          // HWND of the editor
+    void* editWindow = nullptr;      // HWND of the text-entry box
+    void* tooltipWindow = nullptr;   // HWND of the tooltip control
+    void* parentWindow = nullptr;    // HWND the host gave to OpenEditorWindow
+    void* editDefaultProc = nullptr; // the box's own WNDPROC, restored before destruction
+    void* editFont = nullptr;        // HFONT of the box
+    TextEntrySession textEntry;      // control, parameter and state of the open entry
     bool tooltipShown = false;
     int tooltipControl = -1;
 };
