@@ -21,7 +21,6 @@ class ICairoDotMatrix : public IControl, public ycairo_gui, public ycairo_text
 {
 public:
     static constexpr int kMaxColumns = 31;
-    static constexpr int kMaxRows = 64;
     static constexpr int kLevelSlots = 128;
     static constexpr double kSilentLevelDb = -120.0;
     static constexpr double kNoPeakDb = -999.0;
@@ -64,6 +63,19 @@ private:
     void UpdateGeometry();
     void DrawScale(int db);
     void DrawLeds(int db);
+    void FillLed(double x, double y, double radius);
+
+    // An LED's coverage at one sub-pixel position, rasterised once (editor thread only).
+    struct LedSprite
+    {
+        double fractionX = 0.0;
+        double fractionY = 0.0;
+        double radius = 0.0;
+        int marginPx = 0; // the circle's centre lies this far into the mask
+        cairo_surface_t* mask = nullptr;
+    };
+    static constexpr int kMaxSprites = 128;
+    const LedSprite* SpriteFor(double fractionX, double fractionY, double radius);
     void DrawBandLabels();
     void DrawReadout();
 
@@ -78,4 +90,6 @@ private:
     std::atomic<bool> peakDisplay{false};
     double alphaFactor = 1.0; // 0.4 while greyed, recomputed at every draw
     std::array<std::string, kMaxColumns> bandLabels;
+    std::array<LedSprite, kMaxSprites> sprites{};
+    int spriteCount = 0;
 };

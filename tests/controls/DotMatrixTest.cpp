@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace
@@ -216,4 +218,63 @@ TEST(DotMatrixLimits, ColumnsBeyondThirtyOneAreCut)
     EXPECT_EQ(display->BandLabel(31), "");
     editor.Attach();
     editor.Frame(); // draws without reading past the label table
+}
+
+TEST_F(DisplayFixture, LedsMatchPlainCircleFills)
+{
+    // A spread of levels and peaks so every brightness kind shows.
+    for (int b = 0; b < 31; ++b)
+    {
+        display->SetLevel(b, -1.3 * b);
+        display->SetPeak(b, -1.1 * b);
+    }
+    display->SetPeakDisplay(true);
+    editor.Frame();
+
+    cairo_surface_t* reference = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 800, 600);
+    cairo_t* cr = cairo_create(reference);
+    cairo_set_source_rgb(cr, 46 / 255.0, 46 / 255.0, 46 / 255.0);
+    cairo_paint(cr);
+    cairo_rectangle(cr, 4, 48, 788, 224);
+    cairo_clip(cr);
+    const double radius = 8.4375 - 2.0;
+    for (int b = 0; b < 31; ++b)
+    {
+        const double x = 36.3125 + 24.875 * b;
+        for (int j = 0; j < 12; ++j)
+        {
+            const auto rgb = kestrune::WithBrightness(
+                kestrune::LedBaseColour(j), kestrune::LedBrightnessPercent(-1.3 * b, 12, 3, j));
+            cairo_set_source_rgb(cr, rgb.red / 255.0, rgb.green / 255.0, rgb.blue / 255.0);
+            cairo_new_path(cr);
+            cairo_arc(cr, x, 56.4375 + 16.875 * j, radius, 0.0, 2.0 * M_PI);
+            cairo_fill(cr);
+        }
+        const int peakRow = kestrune::PeakLedRow(-1.1 * b, 12, 3);
+        if (peakRow < 0)
+            continue;
+        cairo_set_source_rgba(cr, 1.0, 1.0, 1.0, 0.8);
+        cairo_new_path(cr);
+        cairo_arc(cr, x, 56.4375 + 16.875 * peakRow, radius, 0.0, 2.0 * M_PI);
+        cairo_fill(cr);
+    }
+    cairo_destroy(cr);
+    cairo_surface_flush(reference);
+    const auto* pixels = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(reference));
+    const int stride = cairo_image_surface_get_stride(reference) / 4;
+    int largestDifference = 0;
+    // The LED area: right of the scale column, above the band labels.
+    for (int y = 48; y < 250; ++y)
+        for (int x = 29; x < 792; ++x)
+        {
+            const uint32_t p = pixels[y * stride + x];
+            const Pixel got = editor.At(x, y);
+            largestDifference =
+                std::max({largestDifference, std::abs(got.red - static_cast<int>((p >> 16) & 0xFF)),
+                          std::abs(got.green - static_cast<int>((p >> 8) & 0xFF)),
+                          std::abs(got.blue - static_cast<int>(p & 0xFF))});
+        }
+    cairo_surface_destroy(reference);
+    // Compositing a mask rounds anti-aliased edge pixels under a translucent source by at most 1.
+    EXPECT_LE(largestDifference, 1);
 }
