@@ -16,3 +16,5 @@ void AddParamsCommand(CLI::App& app, CommandContext& context);
 void AddProcessCommand(CLI::App& app, CommandContext& context);
 void AddAnalyseCommand(CLI::App& app, CommandContext& context);
 void AddDemoCommand(CLI::App& app, CommandContext& context);
+void AddEditorCommand(CLI::App& app, CommandContext& context);
+void AddResponseCommand(CLI::App& app, CommandContext& context);

@@ -28,6 +28,8 @@ int main(int argc, char** argv)
     AddProcessCommand(app, context);
     AddAnalyseCommand(app, context);
     AddDemoCommand(app, context);
+    AddEditorCommand(app, context);
+    AddResponseCommand(app, context);
 
     try
     {
