@@ -1,5 +1,6 @@
 // kestrune demo [DIR]: synthesises material with a tilted spectrum, lets the static Auto EQ
-// learn it, and writes the input, the result, the state document and the analysis.
+// learn it, and writes the input, the result, the state document, the analysis and pictures of
+// the editor and of the equaliser's response.
 
 #include <cmath>
 #include <cstdio>
@@ -11,6 +12,8 @@
 
 #include "cli/AudioSession.h"
 #include "cli/Commands.h"
+#include "cli/EditorPicture.h"
+#include "cli/ResponsePlot.h"
 #include "engine/AudioPlugin.h"
 #include "plugin/VantorKestrune.h"
 
@@ -105,13 +108,18 @@ void RunDemo(const std::string& folder)
     WriteAudioFile((dir / "output.wav").string(), audio);
     WriteTextFile((dir / "state.json").string(), session.StateDocument());
     WriteTextFile((dir / "analysis.json").string(), session.Analysis(audio).dump(2) + "\n");
+    kestrune::cli::WriteEditorPicture(session.Plugin(), (dir / "editor.png").string(), {}, {});
+    kestrune::cli::WriteResponsePicture(kestrune::cli::CollectResponseData(session.Plugin(), true),
+                                        (dir / "response.png").string());
 
     std::printf("kestrune demo: %d s of stereo pink noise with tones at 80 Hz, 1 kHz and 8 kHz, "
                 "%d Hz\n",
                 kDemoSeconds, kDemoSampleRateHz);
     std::printf("Static Auto EQ (Default compensation, Eq Amount 50 %%) learned these gains:%s",
                 Gains(session.Plugin().Engine()).c_str());
-    std::printf("wrote %s: input.wav, output.wav, state.json, analysis.json\n", folder.c_str());
+    std::printf("wrote %s: input.wav, output.wav, state.json, analysis.json, editor.png, "
+                "response.png\n",
+                folder.c_str());
 }
 
 } // namespace
@@ -121,7 +129,7 @@ void AddDemoCommand(CLI::App& app, CommandContext& context)
     auto folder = std::make_shared<std::string>("kestrune-demo");
     CLI::App* command = app.add_subcommand(
         "demo", "Synthesise ~10 s of material, run the static Auto EQ over it and write "
-                "input.wav, output.wav, state.json and analysis.json");
+                "input.wav, output.wav, state.json, analysis.json, editor.png and response.png");
     command->add_option("DIR", *folder, "output folder (default ./kestrune-demo)");
     command->callback(
         [folder, &context]
