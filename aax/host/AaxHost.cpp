@@ -19,7 +19,7 @@ template <typename Proc> Proc Resolve(void* handle, const char* name)
 std::unique_ptr<Module> Module::Load(const std::string& path, std::string* error)
 {
     std::unique_ptr<Module> module(new Module);
-    module->handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    module->handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (module->handle_ == nullptr)
     {
         *error = std::string("cannot load ") + path + ": " + dlerror();
@@ -365,7 +365,10 @@ std::vector<std::max_align_t> MakeChunkRecord(AAX_CTypeID chunkId, const std::ve
     AAX_SPlugInChunk* chunk = ChunkRecord(storage);
     chunk->fChunkID = chunkId;
     chunk->fSize = size;
-    std::memcpy(AAX_ChunkData(chunk), data.data(), data.size());
+    if (!data.empty())
+    {
+        std::memcpy(AAX_ChunkData(chunk), data.data(), data.size());
+    }
     return storage;
 }
 
