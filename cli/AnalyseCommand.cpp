@@ -51,8 +51,10 @@ void AddAnalyseCommand(CLI::App& app, CommandContext& context)
                    "frequency, the last block's level, the held level and the applied gain");
     command->add_option("IN", options->input, "input file (mono or stereo)")->required();
     command->add_flag("--json", options->json, "print JSON; a level of -inf dB is null");
-    command->add_option("--set", options->settings,
-                        "set a parameter first: \"NAME=VALUE\" (repeatable)");
+    command
+        ->add_option("--set", options->settings,
+                     "set a parameter first: \"NAME=VALUE\" (repeatable)")
+        ->allow_extra_args(false);
     command->add_option("--state", options->stateFile, "restore a saved state document first");
     command->callback(
         [options, &context]

@@ -50,9 +50,11 @@ void AddProcessCommand(CLI::App& app, CommandContext& context)
                    "sample rate, channels and format");
     command->add_option("IN", options->input, "input file (mono or stereo)")->required();
     command->add_option("OUT", options->output, "output file")->required();
-    command->add_option("--set", options->settings,
-                        "set a parameter before processing: \"NAME=VALUE\", NAME as listed by "
-                        "'kestrune params', VALUE a number or a value text (repeatable)");
+    command
+        ->add_option("--set", options->settings,
+                     "set a parameter before processing: \"NAME=VALUE\", NAME as listed by "
+                     "'kestrune params', VALUE a number or a value text (repeatable)")
+        ->allow_extra_args(false);
     command->add_option("--state", options->stateFile, "restore a saved state document first");
     command->add_option("--save-state", options->saveStateFile,
                         "save the state document after processing");

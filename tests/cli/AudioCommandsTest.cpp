@@ -142,7 +142,9 @@ TEST_F(AudioCommands, SettingsReachThePlugin)
     for (const Case& c : cases)
     {
         const std::string out = Path("out.wav");
-        const ToolResult run = RunTool("process '" + in + "' '" + out + "' " + c.settings, true);
+        // Options may come before the files: each --set takes exactly one value.
+        const ToolResult run =
+            RunTool("process " + c.settings + " '" + in + "' '" + out + "'", true);
         ASSERT_EQ(run.exitStatus, 0) << run.output;
         const double gainDb = 20.0 * std::log10(Peak(Read(out), 0, 30000) / 0.1);
         EXPECT_NEAR(gainDb, c.expectedGainDb, 0.2) << c.settings;
