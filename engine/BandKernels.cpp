@@ -78,7 +78,15 @@ constexpr double kLevelBoost = 1.4125375446227544;
 
 } // namespace
 
-__attribute__((target_clones("avx512f", "avx2", "default"))) void
+// Function clones are resolved by an IFUNC relocation before the sanitizer runtimes are ready,
+// which crashes ThreadSanitizer binaries at start-up; sanitizer builds use the portable kernel.
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+#define KESTRUNE_KERNEL_CLONES
+#else
+#define KESTRUNE_KERNEL_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
+#endif
+
+KESTRUNE_KERNEL_CLONES void
 RunAnalyser(AnalyserGroup* groups, int groupCount, const double* mid, const double* side,
             int frames) noexcept
 {
@@ -119,7 +127,7 @@ RunAnalyser(AnalyserGroup* groups, int groupCount, const double* mid, const doub
     }
 }
 
-__attribute__((target_clones("avx512f", "avx2", "default"))) void
+KESTRUNE_KERNEL_CLONES void
 RunShelfChain(ShelfGroup* groups, int lastSlot, double* mid, double* side, int frames) noexcept
 {
     if (frames <= 0 || lastSlot < 0)
