@@ -1,0 +1,19 @@
+// Hostile parameter chunks read at any position.
+
+#include "fuzz/FuzzSupport.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    VantorKestrune& plugin = fuzzing::PreparedPlugin();
+    const int position = fuzzing::TakeInt32(data, size) % (static_cast<int>(size) + 8);
+    StateChunk chunk;
+    chunk.PutBytes(data, static_cast<int>(size));
+    const int end = plugin.UnserializeParams(chunk, position);
+    if (end > chunk.Size())
+    {
+        std::abort();
+    }
+    fuzzing::CheckParameters(plugin);
+    fuzzing::CheckBlockIsFinite(plugin);
+    return 0;
+}
