@@ -9,8 +9,10 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "test signal: ${status}")
 endif()
 
+# CTest hands the list over with escaped separators; make it a plain list again.
+string(REPLACE "\\;" ";" settings "${SETTINGS}")
 set(set_args)
-foreach(setting IN LISTS SETTINGS)
+foreach(setting IN LISTS settings)
   list(APPEND set_args --set ${setting})
 endforeach()
 
