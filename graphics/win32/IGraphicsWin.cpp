@@ -6,8 +6,9 @@
 #include "graphics/KeyCodes.h"
 #include "graphics/PlatformGraphics.h"
 
-#include <commctrl.h>
 #include <windows.h>
+// commctrl.h needs the types of windows.h.
+#include <commctrl.h>
 
 #include <cmath>
 #include <vector>

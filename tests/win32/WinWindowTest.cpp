@@ -6,8 +6,9 @@
 #include "graphics/win32/IGraphicsWin.h"
 #include "tests/win32/WinTestHarness.h"
 
-#include <commctrl.h>
 #include <windows.h>
+// commctrl.h needs the types of windows.h.
+#include <commctrl.h>
 
 #include <cmath>
 #include <cstdio>
@@ -555,7 +556,7 @@ void TestMouse(Fixture& f)
 
     f.ClearEvents();
     Xdo(MoveTo(f, 70, 130) + "keydown Alt_L click 1 keyup Alt_L",
-        [&] { return f.pad->Count("up") > 0; });
+        [&] { return f.pad->Count("up") > 0 && GetAsyncKeyState(VK_MENU) >= 0; });
     const Event* altDown = f.pad->Last("down");
     Check(altDown && altDown->mods.alt, "Alt held while clicking is reported as alt");
     f.ClearEvents();
@@ -563,7 +564,9 @@ void TestMouse(Fixture& f)
         [&] { return f.pad->Count("up") > 0; });
     const Event* shiftDown = f.pad->Last("down");
     Check(shiftDown && shiftDown->mods.shift && !shiftDown->mods.alt,
-          "Shift comes from the message, Alt is not held");
+          std::string("Shift comes from the message, Alt is not held (shift ") +
+              (shiftDown && shiftDown->mods.shift ? "1" : "0") + ", alt " +
+              (shiftDown && shiftDown->mods.alt ? "1" : "0") + ")");
 }
 
 void TestKeys(Fixture& f)
