@@ -26,8 +26,20 @@ void AAX_CEffectGUI_IPLUG::OpenInHostView()
         return;
     }
     editor->SetViewContainer(&bridge_);
-    editor->OpenEditorWindow(reinterpret_cast<void*>(parent));
-    windowOpen_ = true;
+    // A parent that is not a window, or no window system at all, leaves the editor closed.
+    windowOpen_ = editor->OpenEditorWindow(reinterpret_cast<void*>(parent)) != nullptr;
+    if (!windowOpen_)
+    {
+        editor->SetViewContainer(nullptr);
+    }
+}
+
+void AAX_CEffectGUI_IPLUG::IdleHostView()
+{
+    if (editor != nullptr && windowOpen_)
+    {
+        editor->PlatformIdle();
+    }
 }
 
 void AAX_CEffectGUI_IPLUG::CloseHostView()

@@ -20,6 +20,7 @@ protected:
     void FindEditor() override;
     void OpenInHostView() override;
     void CloseHostView() override;
+    void IdleHostView() override;
     AAX_Result ReportViewSize(AAX_Point* size) const override;
 
 private:

@@ -4,11 +4,13 @@
 // round trip and, with --editor, the editor in a view container.
 
 #include "aax/host/AaxHost.h"
+#include "aax/host/HostWindow.h"
 
 #include <CLI/CLI.hpp>
 #include <sndfile.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -18,6 +20,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -41,6 +44,7 @@ struct Options
     std::string stateFile;
     std::string saveStateFile;
     bool editor = false;
+    double editorSeconds = 0.0; // 0: until the user closes the window
     bool quiet = false;
 };
 
@@ -263,28 +267,51 @@ private:
     SNDFILE* file_;
 };
 
-int RunEditor(const aaxhost::Module& module, aaxhost::Instance& instance)
+int Fail(const std::string& message);
+
+// Shows the editor in a window of the host's own and wakes it up as a host's timer does, until
+// the window is closed or the given time has passed.
+int ShowEditor(AAX_IEffectGUI& gui, const AAX_Point& size, double seconds)
+{
+    std::string error;
+    const std::unique_ptr<HostWindow> window = HostWindow::Open(
+        static_cast<int>(size.horz), static_cast<int>(size.vert), "VantorKestrune", &error);
+    if (window == nullptr)
+    {
+        return Fail(error);
+    }
+    aaxhost::ViewContainer container(window->NativeId());
+    gui.SetViewContainer(&container);
+    std::printf("editor opened in the host view: %d window(s) inside the host's\n",
+                window->ChildWindowCount());
+    std::fflush(stdout);
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    while (window->HandleEvents() && (seconds <= 0.0 || Clock::now() < end))
+    {
+        gui.TimerWakeup();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    gui.SetViewContainer(nullptr);
+    std::printf("editor closed: %d window(s) inside the host's\n", window->ChildWindowCount());
+    return 0;
+}
+
+int RunEditor(const aaxhost::Module& module, aaxhost::Instance& instance, double seconds)
 {
     AAX_CreateEffectGUIProc factory = module.GuiFactory();
     std::unique_ptr<AAX_IEffectGUI> gui(factory != nullptr ? factory() : nullptr);
     if (gui == nullptr)
     {
-        std::fprintf(stderr, "kestrune-aax-host: the module made no editor\n");
-        return 1;
+        return Fail("the module made no editor");
     }
     gui->Initialize(instance.Effect());
     AAX_Point size;
     gui->GetViewSize(&size);
     std::printf("editor %g x %g\n", static_cast<double>(size.horz), static_cast<double>(size.vert));
-    // Without a window system of the host's own, a placeholder parent: the editor opens in
-    // whatever window its platform layer provides (offscreen when there is none).
-    aaxhost::ViewContainer container(1);
-    gui->SetViewContainer(&container);
-    std::printf("editor opened in the host view\n");
-    gui->SetViewContainer(nullptr);
-    std::printf("editor closed\n");
+    const int status = ShowEditor(*gui, size, seconds);
     gui->Uninitialize();
-    return 0;
+    return status;
 }
 
 int Fail(const std::string& message)
@@ -294,7 +321,7 @@ int Fail(const std::string& message)
 }
 
 // The editor of a stereo instance, without processing anything.
-int EditorOnly(const aaxhost::Module& module)
+int EditorOnly(const aaxhost::Module& module, double seconds)
 {
     const AAX_SComponentRecord* component = module.ComponentForChannels(2);
     if (component == nullptr)
@@ -306,7 +333,7 @@ int EditorOnly(const aaxhost::Module& module)
     {
         return Fail("the module's instance did not initialise");
     }
-    return RunEditor(module, instance);
+    return RunEditor(module, instance, seconds);
 }
 
 int ProcessFile(const Options& options, const aaxhost::Module& module)
@@ -460,7 +487,7 @@ int ProcessFile(const Options& options, const aaxhost::Module& module)
     }
     if (options.editor)
     {
-        return RunEditor(module, instance);
+        return RunEditor(module, instance, options.editorSeconds);
     }
     return 0;
 }
@@ -492,7 +519,11 @@ int main(int argc, char** argv)
                    "Host update during playback: \"NAME=VALUE@SECONDS\"");
     app.add_option("--state", options.stateFile, "State document applied as the chunk first");
     app.add_option("--save-state", options.saveStateFile, "Write the chunk's state document");
-    app.add_flag("--editor", options.editor, "Open and close the editor in a host view");
+    app.add_flag("--editor", options.editor,
+                 "Show the editor in a window of the host's own until it is closed");
+    app.add_option("--editor-seconds", options.editorSeconds,
+                   "Close the editor window after this many seconds (0: when the user closes it)")
+        ->check(CLI::NonNegativeNumber);
     app.add_flag("--quiet", options.quiet, "Print nothing but errors");
     try
     {
@@ -527,7 +558,7 @@ int main(int argc, char** argv)
         }
         else if (options.editor)
         {
-            status = EditorOnly(*module);
+            status = EditorOnly(*module, options.editorSeconds);
         }
     }
     std::fflush(stdout);

@@ -1,10 +1,12 @@
 // Binds the AAX adapter to the product: the effect description of VantorKestrune and its
 // creation function, for the module's entry points.
 #include "aax/AAX_EffectDescription.h"
+#include "aax/module/ModuleWindowSystem.h"
 #include "aax/sdk/AAX_Exports.h"
 #include "plugin/VantorKestrune.h"
 
 #include <cctype>
+#include <mutex>
 #include <string>
 
 namespace
@@ -53,6 +55,8 @@ const AAXEffectDescription& ProductEffectDescription()
 
 IPlugAAX* CreateProductPlugin()
 {
+    static std::once_flag windowSystemChosen;
+    std::call_once(windowSystemChosen, UseModuleWindowSystem);
     return CreatePlugin();
 }
 

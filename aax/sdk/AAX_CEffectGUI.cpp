@@ -52,3 +52,12 @@ AAX_Result AAX_CEffectGUI::GetViewSize(AAX_Point* size) const
     }
     return ReportViewSize(size);
 }
+
+AAX_Result AAX_CEffectGUI::TimerWakeup()
+{
+    if (viewContainer_ != nullptr)
+    {
+        IdleHostView();
+    }
+    return AAX_SUCCESS;
+}

@@ -18,6 +18,9 @@ public:
     // Shows the editor in the container's window; null hides it.
     virtual AAX_Result SetViewContainer(AAX_IViewContainer* container) = 0;
     virtual AAX_Result GetViewSize(AAX_Point* size) const = 0;
+    // Called by the host on its user-interface thread many times a second while the editor is
+    // shown: the editor's chance to handle its window's events and draw its frames.
+    virtual AAX_Result TimerWakeup() = 0;
 };
 
 class AAX_CEffectGUI : public AAX_IEffectGUI
@@ -32,6 +35,7 @@ public:
     AAX_Result Uninitialize() override;
     AAX_Result SetViewContainer(AAX_IViewContainer* container) override;
     AAX_Result GetViewSize(AAX_Point* size) const override;
+    AAX_Result TimerWakeup() override;
 
 protected:
     // Creates what the editor shows, once the effect-parameters object is known.
@@ -39,6 +43,8 @@ protected:
     // Shows the editor in ViewContainer()'s window.
     virtual void OpenInHostView() {}
     virtual void CloseHostView() {}
+    // Runs the shown editor's window; called from TimerWakeup while a view container is set.
+    virtual void IdleHostView() {}
     virtual AAX_Result ReportViewSize(AAX_Point* /*size*/) const { return AAX_SUCCESS; }
 
     AAX_IEffectParameters* EffectParameters() const { return effect_; }

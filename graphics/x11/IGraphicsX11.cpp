@@ -1085,6 +1085,11 @@ bool IGraphicsX11::UsesShm() const
     return window->UsesShm();
 }
 
+void IGraphicsX11::PlatformIdle()
+{
+    Idle();
+}
+
 void UseX11Graphics()
 {
     SetPlatformGraphicsFactory(&CreateIGraphicsX11);

@@ -38,6 +38,8 @@ public:
     void* OpenEditorWindow(void* parentWindow) override;
     void CloseEditorWindow() override;
     void* NativeWindow() override;
+    // A host's idle call: the same as Idle().
+    void PlatformIdle() override;
 
     // Handles every event that has arrived, then runs the frame timer, the hover timer and the
     // posted tasks when they are due. Never blocks; call it from the window's thread at least
