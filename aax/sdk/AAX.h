@@ -15,7 +15,8 @@
 #endif
 
 #if defined(_WIN32)
-#define AAX_EXPORT __declspec(dllexport)
+// On Windows the module's .def file names the exports, with the decoration above on 32-bit.
+#define AAX_EXPORT
 #else
 #define AAX_EXPORT __attribute__((visibility("default")))
 #endif
