@@ -536,27 +536,15 @@ void IPlugAAX::Render(AAX_SRenderContext* context) noexcept
     }
 
     // The block size changes before the samples are taken: resizing clears the channel
-    // buffers, which would otherwise drop the first block of the new size.
-    if (frames != BlockSize())
+    // buffers, which would otherwise drop the first block of the new size. Within the scratch
+    // buffers' reserved room this allocates nothing; a longer host block keeps that size and
+    // runs in slices of it.
+    const int blockSize = BlockSizeForHostFrames(frames);
+    if (blockSize != BlockSize())
     {
-        SetHostBlockSize(frames);
+        SetHostBlockSize(blockSize);
         ResetProcessing();
     }
-    ClearChannelBuffers();
-    ConnectInputs(0, InputCount(), false);
-    ConnectInputs(0, inputs, true);
     Trace("attach input buffers: 0 - %d\n", InputCount());
-    TakeInputs(0, inputs, hostInputs, frames);
-    ConnectOutputs(0, outputs, true);
-    ConnectOutputs(outputs, OutputCount() - outputs, false);
-    TakeOutputs(0, OutputCount(), hostOutputs);
-
-    if (bypassed)
-    {
-        RunBypassedBlock(frames);
-    }
-    else
-    {
-        RunBlock(frames);
-    }
+    RunHostBlock(hostInputs, inputs, hostOutputs, outputs, frames, bypassed);
 }

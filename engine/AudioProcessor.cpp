@@ -85,9 +85,20 @@ void AudioProcessor::Reallocate()
     }
     // A block size below one frame still gets room for one frame so every piece has a place.
     const int frames = std::max(blockSize_, 1) * oversampling_;
-    std::lock_guard<std::mutex> hold(engineLock_);
+    const auto room = static_cast<size_t>(std::max(frames, kReservedFrames * oversampling_));
+    // The engine lock is held while the buffers are reallocated. Within their room they only
+    // move their ends, which needs neither the allocator nor the lock: that is the case on the
+    // audio thread, when an adapter resets processing for a new host block size.
+    std::unique_lock<std::mutex> hold(engineLock_, std::defer_lock);
+    if (dry_[0].capacity() < room || wet_[0].capacity() < room || dry_[1].capacity() < room ||
+        wet_[1].capacity() < room)
+    {
+        hold.lock();
+    }
     for (int c = 0; c < 2; ++c)
     {
+        dry_[c].reserve(room);
+        wet_[c].reserve(room);
         dry_[c].assign(static_cast<size_t>(frames), 0.0);
         wet_[c].assign(static_cast<size_t>(frames), 0.0);
     }

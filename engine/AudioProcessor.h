@@ -51,6 +51,11 @@ public:
     // Frames (at the base rate) that one piece of Process may hold.
     int PieceFrames() const noexcept;
 
+    // The working buffers have room for blocks of this many frames (at the base rate) from
+    // construction on, so a block size change within it allocates nothing: the host adapters
+    // reset processing on the audio thread when the host's block size changes.
+    static constexpr int kReservedFrames = 8192;
+
 protected:
     AudioProcessor();
     ~AudioProcessor();

@@ -176,13 +176,18 @@ void IPlugBase::ParseChannelIOs(const char* text)
     outputPointers_.assign(static_cast<std::size_t>(widestOutputs), nullptr);
     inputs_.resize(static_cast<std::size_t>(widestInputs));
     outputs_.resize(static_cast<std::size_t>(widestOutputs));
+    // The scratch buffers get their room for kMaxBlockFrames here, once, so that a host that
+    // changes its block size on the audio thread never makes them allocate.
+    const auto reserved = static_cast<std::size_t>(scratchCapacity_);
     for (int c = 0; c < widestInputs; ++c)
     {
         inputs_[static_cast<std::size_t>(c)].slot = c;
+        inputs_[static_cast<std::size_t>(c)].scratch.reserve(reserved);
     }
     for (int c = 0; c < widestOutputs; ++c)
     {
         outputs_[static_cast<std::size_t>(c)].slot = c;
+        outputs_[static_cast<std::size_t>(c)].scratch.reserve(reserved);
     }
 }
 
@@ -361,8 +366,9 @@ void IPlugBase::SetHostBlockSize(int frames)
         return;
     }
     const auto size = static_cast<std::size_t>(frames);
-    // Every channel pointer refers to its channel's scratch buffer, so each one follows its
-    // buffer when that is reallocated.
+    // Within the reserved room assign only moves the end of each buffer; beyond it the buffers
+    // are reallocated, and every channel pointer follows its buffer.
+    scratchCapacity_ = std::max(scratchCapacity_, frames);
     for (InputChannel& channel : inputs_)
     {
         channel.scratch.assign(size, 0.0);
@@ -538,6 +544,54 @@ void IPlugBase::ConnectOutputs(int first, int count, bool connected) noexcept
             channel.destination = nullptr;
         }
     }
+}
+
+int IPlugBase::BlockSizeForHostFrames(int frames) const noexcept
+{
+    return std::clamp(frames, 0, scratchCapacity_);
+}
+
+void IPlugBase::RunHostBlock(float* const* inputs, int inputChannels, float* const* outputs,
+                             int outputChannels, int frames, bool bypassed) noexcept
+{
+    inputChannels = std::clamp(inputChannels, 0, InputCount());
+    outputChannels = std::clamp(outputChannels, 0, OutputCount());
+    const int slice = std::max(BlockSize(), 1);
+    // The host's channel pointers advanced to the current slice; a null entry stays null.
+    float* sliceInputs[kMaxChannels] = {};
+    float* sliceOutputs[kMaxChannels] = {};
+    // An empty block still runs once, with 0 frames, as the host delivered it.
+    frames = std::max(frames, 0);
+    int done = 0;
+    do
+    {
+        const int n = std::min(slice, frames - done);
+        for (int c = 0; c < inputChannels; ++c)
+        {
+            sliceInputs[c] = inputs != nullptr && inputs[c] != nullptr ? inputs[c] + done : nullptr;
+        }
+        for (int c = 0; c < outputChannels; ++c)
+        {
+            sliceOutputs[c] =
+                outputs != nullptr && outputs[c] != nullptr ? outputs[c] + done : nullptr;
+        }
+        ClearChannelBuffers();
+        ConnectInputs(0, InputCount(), false);
+        ConnectInputs(0, inputChannels, true);
+        TakeInputs(0, inputChannels, inputs != nullptr ? sliceInputs : nullptr, n);
+        ConnectOutputs(0, outputChannels, true);
+        ConnectOutputs(outputChannels, OutputCount() - outputChannels, false);
+        TakeOutputs(0, OutputCount(), outputs != nullptr ? sliceOutputs : nullptr);
+        if (bypassed)
+        {
+            RunBypassedBlock(n);
+        }
+        else
+        {
+            RunBlock(n);
+        }
+        done += n;
+    } while (done < frames);
 }
 
 int IPlugBase::LimitFrames(int frames) const noexcept

@@ -126,6 +126,10 @@ class IPlugBase
 public:
     // Channel counts beyond this are cut to it when the channel string is parsed.
     static constexpr int kMaxChannels = 64;
+    // Every channel's scratch buffer has room for this many frames from construction on, so
+    // block size changes up to it never allocate. Adapters run longer host blocks in slices of
+    // at most ScratchCapacity() frames (RunHostBlock).
+    static constexpr int kMaxBlockFrames = 8192;
 
     IPlugBase(int parameterCount, const char* channelIOs, int presetCount, const char* effectName,
               const char* productName, const char* makerName, int version, int uniqueId,
@@ -183,7 +187,9 @@ public:
     // Tells the host that the state changed; does nothing here.
     virtual void MarkChanged() {}
     // Resizes and zeroes every channel's scratch buffer when the size changes (negative gives
-    // 0). Allocates: called outside processing or before a block by the adapter.
+    // 0). Up to ScratchCapacity() frames this allocates nothing and is safe on the audio thread;
+    // a larger size grows the buffers and is for callers off the audio thread only (a tool's
+    // block size, a host's announced maximum).
     virtual void SetHostBlockSize(int frames);
 
     // Parameters.
@@ -257,6 +263,20 @@ public:
     // channel of the range.
     void TakeOutputs(int first, int count, float** data) noexcept;
     void ClearChannelBuffers() noexcept;
+    // Frames every channel's scratch buffer holds without allocating: kMaxBlockFrames, or the
+    // largest block size set so far when that is more.
+    int ScratchCapacity() const noexcept { return scratchCapacity_; }
+    // The block size an adapter sets for a host block of `frames` (negative gives 0): the frames
+    // themselves while they fit the scratch buffers, ScratchCapacity() beyond that.
+    int BlockSizeForHostFrames(int frames) const noexcept;
+    // One host block through the channel plumbing, with the lock held and the block size set
+    // (BlockSizeForHostFrames): the first `inputChannels` inputs and `outputChannels` outputs
+    // are connected, the others run on cleared scratch buffers. A block longer than the block
+    // size runs as consecutive slices of the block size, each exactly as if the host had
+    // delivered it as a block of its own: the audio is the same, and whatever the plug-in does
+    // once per block (meters, analysis updates) happens once per slice.
+    void RunHostBlock(float* const* inputs, int inputChannels, float* const* outputs,
+                      int outputChannels, int frames, bool bypassed) noexcept;
     // ProcessBlock, then the connected outputs are converted to their host destinations.
     // Frames are limited to the block size. Called with the lock held.
     void RunBlock(int frames) noexcept;
@@ -330,6 +350,7 @@ private:
     bool receivesMidi_ = false;
     std::atomic<double> sampleRate_{44100.0};
     std::atomic<int> blockSize_{0};
+    int scratchCapacity_ = kMaxBlockFrames; // frames reserved in every scratch buffer
     int latency_ = 0;
     std::unique_ptr<LatencyDelayLine> delayLine_;
     std::unique_ptr<IPlugEditorSurface> surface_;

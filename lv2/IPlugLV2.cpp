@@ -4,6 +4,8 @@
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/options/options.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -206,19 +208,6 @@ void IPlugLV2::ApplyControlChanges() noexcept
     }
 }
 
-void IPlugLV2::PrepareChannels(uint32_t frames) noexcept
-{
-    const int ins = layout_.audioInputs;
-    const int outs = layout_.audioOutputs;
-    ClearChannelBuffers();
-    ConnectInputs(0, InputCount(), false);
-    ConnectInputs(0, ins, true);
-    TakeInputs(0, ins, audioInputPorts_.data(), static_cast<int>(frames));
-    ConnectOutputs(0, outs, true);
-    ConnectOutputs(outs, OutputCount() - outs, false);
-    TakeOutputs(0, OutputCount(), audioOutputPorts_.data());
-}
-
 void IPlugLV2::Run(uint32_t frames) noexcept
 {
     const auto lock = LockPlugin();
@@ -227,15 +216,21 @@ void IPlugLV2::Run(uint32_t frames) noexcept
     {
         return;
     }
-    if (static_cast<int64_t>(frames) > BlockSize())
+    const int hostFrames = static_cast<int>(std::min<uint32_t>(frames, INT_MAX));
+    if (hostFrames > BlockSize())
     {
-        // The host broke its announced maximum (or announced none): grow the buffers. This
-        // allocates on the audio thread, once per new maximum.
-        SetHostBlockSize(static_cast<int>(frames));
-        ResetProcessing();
+        // The host broke its announced maximum (or announced none): grow the block size within
+        // the scratch buffers' reserved room, which allocates nothing; a block beyond it runs in
+        // slices of that size.
+        const int blockSize = BlockSizeForHostFrames(hostFrames);
+        if (blockSize != BlockSize())
+        {
+            SetHostBlockSize(blockSize);
+            ResetProcessing();
+        }
     }
-    PrepareChannels(frames);
-    RunBlock(static_cast<int>(frames));
+    RunHostBlock(audioInputPorts_.data(), layout_.audioInputs, audioOutputPorts_.data(),
+                 layout_.audioOutputs, hostFrames, false);
     if (meterReader_ != nullptr)
     {
         meterReader_(*this, meterPorts_.data(), layout_.meters);

@@ -36,9 +36,9 @@ protected:
 //   whole run; a mono instance processes its second channel from a cleared buffer;
 // - activation sets the sample rate and block size and resets processing; the first one then
 //   announces every parameter once, as a host that sends its whole automation state; a block
-//   larger than
-//   the block size in force grows it and resets processing again (a smaller one does not, so a
-//   host that splits its cycles does not restart the analysis each time);
+//   larger than the block size in force grows it, up to the scratch buffers' reserved room,
+//   and resets processing again (a smaller one does not, so a host that splits its cycles does
+//   not restart the analysis each time); a block beyond that room runs in slices of it;
 // - the state extension saves and restores the text SerializeState writes.
 //
 // The port numbering is Lv2PortLayout's. The meter outputs after the parameters belong to the
@@ -102,7 +102,6 @@ private:
     // lock held.
     void ApplyControlChanges() noexcept;
     void TakePortValuesAsKnown() noexcept;
-    void PrepareChannels(uint32_t frames) noexcept;
 
     Lv2PortLayout layout_;
     MeterReader meterReader_ = nullptr;

@@ -73,26 +73,13 @@ void IPlugHeadless::RenderBlock(float** inputs, int inputChannels, float** outpu
 {
     const auto lock = LockPlugin();
     frames = std::max(frames, 0);
-    inputChannels = std::clamp(inputChannels, 0, InputCount());
-    outputChannels = std::clamp(outputChannels, 0, OutputCount());
-    ClearChannelBuffers();
-    ConnectInputs(0, InputCount(), false);
-    ConnectInputs(0, inputChannels, true);
-    if (frames != BlockSize())
+    // The block size changes before the samples are taken: resizing clears the scratch
+    // buffers. A block beyond the scratch buffers keeps their size and runs in slices.
+    const int blockSize = BlockSizeForHostFrames(frames);
+    if (blockSize != BlockSize())
     {
-        SetHostBlockSize(frames);
+        SetHostBlockSize(blockSize);
         ResetProcessing();
     }
-    TakeInputs(0, inputChannels, inputs, frames);
-    ConnectOutputs(0, outputChannels, true);
-    ConnectOutputs(outputChannels, OutputCount() - outputChannels, false);
-    TakeOutputs(0, OutputCount(), outputs);
-    if (bypassed)
-    {
-        RunBypassedBlock(frames);
-    }
-    else
-    {
-        RunBlock(frames);
-    }
+    RunHostBlock(inputs, inputChannels, outputs, outputChannels, frames, bypassed);
 }

@@ -61,7 +61,8 @@ public:
     // inputs and `outputChannels` outputs are connected (the others run on cleared scratch
     // buffers), a frame count different from the block size sets the new block size and resets
     // processing before the samples are taken, then the block runs, bypassed or not, and the
-    // connected outputs are written back as floats.
+    // connected outputs are written back as floats. A block longer than the scratch buffers
+    // (IPlugBase::ScratchCapacity) runs in slices of that size (IPlugBase::RunHostBlock).
     void RenderBlock(float** inputs, int inputChannels, float** outputs, int outputChannels,
                      int frames, bool bypassed);
 
