@@ -6,9 +6,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include <sndfile.h>
 #include <unistd.h>
@@ -49,14 +51,12 @@ std::string TemporaryPathFor(const std::string& path)
     return (folder / name).string();
 }
 
-void RenameInto(const std::string& temporary, const std::string& path)
+void RefuseDirectory(const std::string& path, const char* verb)
 {
     std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error)
+    if (std::filesystem::is_directory(path, error))
     {
-        std::filesystem::remove(temporary, error);
-        throw ToolError("cannot write " + path);
+        throw ToolError(std::string("cannot ") + verb + " " + path + ": it is a directory");
     }
 }
 
@@ -145,14 +145,45 @@ bool ParseValue(const IPlugParameter& param, const std::string& text, double& va
 
 std::string ReadWholeFile(const std::string& path)
 {
+    RefuseDirectory(path, "read");
     std::ifstream in(path, std::ios::binary);
     if (!in)
     {
-        throw ToolError("cannot read " + path);
+        throw ToolError("cannot read " + path + ": " + std::strerror(errno));
     }
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+// What --state accepts: the shape of the documents the plug-in writes. The plug-in itself
+// takes any object (a host may hand it anything), but a file a user names is expected to be one
+// it saved, so an empty object or a stray JSON file is refused instead of silently ignored.
+bool LooksLikeStateDocument(const std::string& text)
+{
+    const nlohmann::json document = nlohmann::json::parse(text, nullptr, false);
+    if (!document.is_object() || !document.contains("params") || !document["params"].is_array())
+    {
+        return false;
+    }
+    for (const nlohmann::json& entry : document["params"])
+    {
+        if (!entry.is_object() || !entry.contains("name") || !entry["name"].is_string() ||
+            !entry.contains("value") || !entry["value"].is_number())
+        {
+            return false;
+        }
+    }
+    if (document.contains("eqcomp"))
+    {
+        const nlohmann::json& curve = document["eqcomp"];
+        if (!curve.is_array() ||
+            !std::all_of(curve.begin(), curve.end(), [](const auto& v) { return v.is_number(); }))
+        {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -168,6 +199,7 @@ int CheckedBlockSize(int frames)
 
 AudioData ReadAudioFile(const std::string& path)
 {
+    RefuseDirectory(path, "read");
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (file == nullptr)
@@ -204,19 +236,51 @@ AudioData ReadAudioFile(const std::string& path)
     return audio;
 }
 
-void WriteAudioFile(const std::string& path, const AudioData& audio,
-                    const std::string& protectedInput)
+StagedFile::StagedFile(std::string path)
+    : path_(std::move(path)), temporary_(TemporaryPathFor(path_))
+{
+    RefuseDirectory(path_, "write");
+}
+
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : path_(std::move(other.path_)), temporary_(std::move(other.temporary_))
+{
+    other.temporary_.clear();
+}
+
+StagedFile::~StagedFile()
+{
+    if (!temporary_.empty())
+    {
+        std::error_code error;
+        std::filesystem::remove(temporary_, error);
+    }
+}
+
+void StagedFile::Commit()
+{
+    std::error_code error;
+    std::filesystem::rename(temporary_, path_, error);
+    if (error)
+    {
+        throw ToolError("cannot write " + path_ + ": " + error.message());
+    }
+    temporary_.clear();
+}
+
+StagedFile StageAudioFile(const std::string& path, const AudioData& audio,
+                          const std::string& protectedInput)
 {
     if (SameFile(path, protectedInput))
     {
         throw ToolError("the output " + path + " is the input file; choose another name");
     }
+    StagedFile staged(path);
     SF_INFO info{};
     info.samplerate = audio.sampleRateHz;
     info.channels = static_cast<int>(audio.channels.size());
     info.format = audio.format;
-    const std::string temporary = TemporaryPathFor(path);
-    SNDFILE* file = sf_open(temporary.c_str(), SFM_WRITE, &info);
+    SNDFILE* file = sf_open(staged.TemporaryPath().c_str(), SFM_WRITE, &info);
     if (file == nullptr)
     {
         throw ToolError("cannot write " + path + ": " + sf_strerror(nullptr));
@@ -236,27 +300,36 @@ void WriteAudioFile(const std::string& path, const AudioData& audio,
     const int closed = sf_close(file);
     if (written != audio.Frames() || closed != 0)
     {
-        std::error_code error;
-        std::filesystem::remove(temporary, error);
         throw ToolError("cannot write " + path);
     }
-    RenameInto(temporary, path);
+    return staged;
+}
+
+StagedFile StageTextFile(const std::string& path, const std::string& text)
+{
+    StagedFile staged(path);
+    std::ofstream out(staged.TemporaryPath(), std::ios::binary);
+    if (!out)
+    {
+        throw ToolError("cannot write " + path + ": " + std::strerror(errno));
+    }
+    out << text;
+    if (!out.flush())
+    {
+        throw ToolError("cannot write " + path);
+    }
+    return staged;
+}
+
+void WriteAudioFile(const std::string& path, const AudioData& audio,
+                    const std::string& protectedInput)
+{
+    StageAudioFile(path, audio, protectedInput).Commit();
 }
 
 void WriteTextFile(const std::string& path, const std::string& text)
 {
-    const std::string temporary = TemporaryPathFor(path);
-    {
-        std::ofstream out(temporary, std::ios::binary);
-        out << text;
-        if (!out.flush())
-        {
-            std::error_code error;
-            std::filesystem::remove(temporary, error);
-            throw ToolError("cannot write " + path);
-        }
-    }
-    RenameInto(temporary, path);
+    StageTextFile(path, text).Commit();
 }
 
 HostSession::HostSession(int sampleRateHz, int blockFrames)
@@ -306,8 +379,13 @@ void HostSession::ApplySetting(const std::string& setting)
 
 void HostSession::LoadStateFile(const std::string& path)
 {
+    const std::string text = ReadWholeFile(path);
+    if (!LooksLikeStateDocument(text))
+    {
+        throw ToolError(path + " is not a state document");
+    }
     StateChunk chunk;
-    chunk.PutStr(ReadWholeFile(path));
+    chunk.PutStr(text);
     if (plugin_->DeserializeState(chunk, 0) != chunk.Size() || !plugin_->StateLoaded())
     {
         throw ToolError(path + " is not a state document");

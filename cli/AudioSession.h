@@ -34,13 +34,39 @@ struct AudioData
     }
 };
 
-// Reads a mono or stereo file; anything else is a ToolError.
+// Reads a mono or stereo file; anything else is a ToolError. A file whose data ends before its
+// header says is read as far as its data goes, as libsndfile reads it.
 AudioData ReadAudioFile(const std::string& path);
-// Writes to a temporary file next to `path` and renames it over `path`, so a failed write
-// leaves no half-written output. Refuses to write over `protectedInput`.
+
+// An output file being written: the content goes to a hidden temporary file next to `path`
+// (same folder, so the rename cannot cross file systems), and Commit renames it over `path`.
+// A staged file that is not committed removes its temporary, so a command that fails leaves
+// neither a half-written output nor a temporary behind. Refuses a `path` that is a directory.
+class StagedFile
+{
+public:
+    explicit StagedFile(std::string path);
+    StagedFile(StagedFile&& other) noexcept;
+    StagedFile& operator=(StagedFile&&) = delete;
+    ~StagedFile();
+
+    const std::string& Path() const { return path_; }
+    const std::string& TemporaryPath() const { return temporary_; }
+    // Renames the temporary over the path; a ToolError if that fails.
+    void Commit();
+
+private:
+    std::string path_;
+    std::string temporary_; // empty once committed or moved from
+};
+
+// Writes `audio` into a staged file; refuses to write over `protectedInput`.
+StagedFile StageAudioFile(const std::string& path, const AudioData& audio,
+                          const std::string& protectedInput = "");
+StagedFile StageTextFile(const std::string& path, const std::string& text);
+// Stage and commit at once.
 void WriteAudioFile(const std::string& path, const AudioData& audio,
                     const std::string& protectedInput = "");
-// Writes text the same way (temporary file, then rename).
 void WriteTextFile(const std::string& path, const std::string& text);
 
 // One plug-in instance prepared as a host prepares it: sample rate, block size, reset.
@@ -53,7 +79,8 @@ public:
     // "NAME=VALUE": NAME a parameter name, VALUE a real value in range or one of the
     // parameter's display texts. Reaches the plug-in through the host-change path.
     void ApplySetting(const std::string& setting);
-    // Reads a state document (JSON text) saved by --save-state or the demo.
+    // Reads a state document (JSON text) saved by --save-state or the demo: an object whose
+    // "params" is a list of {"name", "value"} entries; anything else is a ToolError.
     void LoadStateFile(const std::string& path);
     // The current state document.
     std::string StateDocument();

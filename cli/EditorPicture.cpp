@@ -5,8 +5,6 @@
 #include "graphics/ycairo_surface.h"
 #include "plugin/VantorKestrune.h"
 
-#include <cstdio>
-
 #include <cairo.h>
 
 namespace kestrune::cli
@@ -15,18 +13,14 @@ namespace kestrune::cli
 void WritePng(cairo_surface_t* surface, const std::string& path)
 {
     cairo_surface_flush(surface);
-    const std::string temporary = path + ".tmp";
-    const cairo_status_t status = cairo_surface_write_to_png(surface, temporary.c_str());
+    StagedFile staged(path);
+    const cairo_status_t status =
+        cairo_surface_write_to_png(surface, staged.TemporaryPath().c_str());
     if (status != CAIRO_STATUS_SUCCESS)
     {
-        std::remove(temporary.c_str());
         throw ToolError("cannot write " + path + ": " + cairo_status_to_string(status));
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0)
-    {
-        std::remove(temporary.c_str());
-        throw ToolError("cannot write " + path);
-    }
+    staged.Commit();
 }
 
 void WriteEditorPicture(VantorKestrune& plug, const std::string& path, EditorPoint hover,

@@ -33,11 +33,17 @@ void RunProcess(const ProcessOptions& options)
         session.ApplySetting(setting);
     }
     session.Process(audio);
-    WriteAudioFile(options.output, audio, options.input);
+    // Both outputs are written before either is renamed into place: a state file that cannot
+    // be written leaves no audio output behind either.
+    StagedFile output = StageAudioFile(options.output, audio, options.input);
     if (!options.saveStateFile.empty())
     {
-        WriteTextFile(options.saveStateFile, session.StateDocument());
+        StagedFile state = StageTextFile(options.saveStateFile, session.StateDocument());
+        output.Commit();
+        state.Commit();
+        return;
     }
+    output.Commit();
 }
 
 } // namespace

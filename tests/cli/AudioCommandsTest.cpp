@@ -1,8 +1,12 @@
 // The audio commands (process, analyse, demo) run as a user runs them, on small generated files.
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -178,6 +182,168 @@ TEST_F(AudioCommands, ErrorsPrintOneLineAndWriteNothing)
         EXPECT_NE(run.output.find("kestrune"), std::string::npos) << command;
         EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
         EXPECT_FALSE(fs::exists(out)) << command;
+    }
+}
+
+// A 16-bit PCM WAV built byte by byte, so that headers libsndfile would never write can be made:
+// any channel count, and a data chunk whose declared size exceeds the bytes that follow.
+std::string WavBytes(int channels, int frames, std::size_t keepDataBytes = SIZE_MAX)
+{
+    auto put16 = [](std::string& out, unsigned v)
+    {
+        out += static_cast<char>(v & 0xff);
+        out += static_cast<char>((v >> 8) & 0xff);
+    };
+    auto put32 = [&](std::string& out, unsigned v)
+    {
+        put16(out, v & 0xffff);
+        put16(out, v >> 16);
+    };
+    const unsigned rateHz = 48000;
+    const unsigned frameBytes = 2u * static_cast<unsigned>(channels);
+    const unsigned dataBytes = frameBytes * static_cast<unsigned>(frames);
+    std::string data;
+    for (unsigned i = 0; i < dataBytes / 2; ++i)
+    {
+        put16(data, static_cast<unsigned>(static_cast<int>(8000.0 * std::sin(0.05 * i))) & 0xffff);
+    }
+    std::string wav = "RIFF";
+    put32(wav, 36 + dataBytes);
+    wav += "WAVEfmt ";
+    put32(wav, 16);
+    put16(wav, 1); // PCM
+    put16(wav, static_cast<unsigned>(channels));
+    put32(wav, rateHz);
+    put32(wav, rateHz * frameBytes);
+    put16(wav, frameBytes);
+    put16(wav, 16);
+    wav += "data";
+    put32(wav, dataBytes);
+    return wav + data.substr(0, std::min(keepDataBytes, data.size()));
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Every bad input or output place: one line naming the tool, exit status 1, no output file and
+// no temporary left anywhere in the test folder.
+TEST_F(AudioCommands, BadFilesPrintOneLineAndLeaveNothing)
+{
+    const std::string in = WriteSine("in.wav", 2, 1000, 440.0);
+    WriteBytes(dir_ / "empty.wav", "");
+    WriteBytes(dir_ / "zero-channels.wav", WavBytes(0, 100));
+    WriteBytes(dir_ / "nine-channels.wav", WavBytes(9, 100));
+    WriteBytes(dir_ / "header-cut.wav", WavBytes(2, 100).substr(0, 20));
+    std::mt19937 random(5);
+    std::string noise(4096, '\0');
+    for (char& byte : noise)
+    {
+        byte = static_cast<char>(random() & 0xff);
+    }
+    WriteBytes(dir_ / "random.wav", noise);
+    WriteBytes(dir_ / "garbage.json", noise);
+    fs::create_directories(dir_ / "folder.wav");
+    WriteBytes(dir_ / "locked.wav", WavBytes(2, 100));
+    fs::permissions(dir_ / "locked.wav", fs::perms::none);
+    fs::create_directories(dir_ / "readonly");
+    fs::permissions(dir_ / "readonly", fs::perms::owner_read | fs::perms::owner_exec);
+    const std::vector<std::pair<std::string, std::string>> states = {
+        {"array.json", "[]"},
+        {"empty-object.json", "{}"},
+        {"null.json", "null"},
+        {"params-number.json", "{\"params\": 5}"},
+        {"params-strings.json", "{\"params\": [\"Gain 3\"]}"},
+        {"value-text.json", "{\"params\": [{\"name\": \"Gain 3\", \"value\": \"x\"}]}"},
+        {"curve-only.json", "{\"eqcomp\": [1, 2]}"},
+        {"curve-number.json", "{\"params\": [], \"eqcomp\": 5}"},
+    };
+    for (const auto& [name, text] : states)
+    {
+        WriteBytes(dir_ / name, text);
+    }
+    // Root reads and writes whatever the permission bits say.
+    const bool root = geteuid() == 0;
+
+    const std::string out = Path("out.wav");
+    struct Case
+    {
+        std::string arguments;
+        std::string leftOver; // the output that must not exist afterwards
+        bool needsPermissions = false;
+    };
+    std::vector<Case> cases = {
+        {"process '" + Path("empty.wav") + "' '" + out + "'", out},
+        {"process '" + Path("random.wav") + "' '" + out + "'", out},
+        {"process '" + Path("header-cut.wav") + "' '" + out + "'", out},
+        {"process '" + Path("folder.wav") + "' '" + out + "'", out},
+        {"process '" + Path("zero-channels.wav") + "' '" + out + "'", out},
+        {"process '" + Path("nine-channels.wav") + "' '" + out + "'", out},
+        {"process '" + Path("locked.wav") + "' '" + out + "'", out, true},
+        {"analyse '" + Path("empty.wav") + "'", out},
+        {"analyse '" + Path("random.wav") + "'", out},
+        {"analyse '" + Path("folder.wav") + "'", out},
+        {"analyse '" + Path("zero-channels.wav") + "'", out},
+        {"analyse '" + in + "' --state '" + Path("garbage.json") + "'", out},
+        {"process '" + in + "' '" + out + "' --state '" + Path("garbage.json") + "'", out},
+        {"process '" + in + "' '" + out + "' --state '" + Path("folder.wav") + "'", out},
+        {"process '" + in + "' '" + Path("missing/out.wav") + "'", Path("missing/out.wav")},
+        {"process '" + in + "' '/proc/kestrune-out.wav'", "/proc/kestrune-out.wav"},
+        {"process '" + in + "' '" + Path("readonly/out.wav") + "'", Path("readonly/out.wav"), true},
+        {"process '" + in + "' '" + Path("folder.wav") + "'", Path("folder.wav/in.wav")},
+        // The audio output is not left behind when the state file cannot be written.
+        {"process '" + in + "' '" + out + "' --save-state '" + Path("missing/s.json") + "'", out},
+        {"process '" + in + "' '" + out + "' --save-state '" + Path("folder.wav") + "'", out},
+        {"response '" + Path("missing/r.png") + "'", Path("missing/r.png")},
+        {"response '/proc/kestrune-r.png'", "/proc/kestrune-r.png"},
+        {"editor '" + Path("folder.wav") + "'", Path("folder.wav.tmp")},
+        {"editor '" + Path("missing/e.png") + "'", Path("missing/e.png")},
+    };
+    for (const auto& [name, text] : states)
+    {
+        cases.push_back({"process '" + in + "' '" + out + "' --state '" + Path(name) + "'", out});
+    }
+    for (const Case& c : cases)
+    {
+        if (c.needsPermissions && root)
+        {
+            continue;
+        }
+        const ToolResult run = RunTool(c.arguments, true);
+        EXPECT_EQ(run.exitStatus, 1) << c.arguments << "\n" << run.output;
+        EXPECT_EQ(run.output.rfind("kestrune ", 0), 0u) << run.output;
+        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
+        EXPECT_FALSE(fs::exists(c.leftOver)) << c.arguments;
+        for (const auto& entry :
+             fs::recursive_directory_iterator(dir_, fs::directory_options::skip_permission_denied))
+        {
+            EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos)
+                << entry.path() << " after " << c.arguments;
+        }
+        EXPECT_TRUE(fs::is_empty(dir_ / "folder.wav")) << c.arguments;
+    }
+    fs::permissions(dir_ / "readonly", fs::perms::owner_all);
+}
+
+// A WAV whose data stops before its header says (a cut-off download or copy) is read as far as
+// its data goes, as libsndfile reads it: the output holds the whole frames present and the
+// command succeeds. A partial last frame is dropped.
+TEST_F(AudioCommands, TruncatedWavIsProcessedAsFarAsItsDataGoes)
+{
+    WriteBytes(dir_ / "cut.wav", WavBytes(2, 1000, 1001));
+    const ToolResult run =
+        RunTool("process '" + Path("cut.wav") + "' '" + Path("out.wav") + "'", true);
+    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    const Audio after = Read(Path("out.wav"));
+    EXPECT_EQ(after.info.channels, 2);
+    EXPECT_EQ(after.info.frames, 250);
+    // Flat processing keeps the samples that were there.
+    const Audio before = Read(Path("cut.wav"));
+    ASSERT_EQ(before.samples.size(), after.samples.size());
+    for (std::size_t i = 0; i < before.samples.size(); ++i)
+    {
+        ASSERT_NEAR(after.samples[i], before.samples[i], 1e-4) << i;
     }
 }
 
