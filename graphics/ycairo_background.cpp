@@ -3,8 +3,8 @@
 #include "graphics/ycairo_surface.h"
 
 ycairo_background::ycairo_background(IPlugBase* owner, const Rect& rect, double r, double g,
-                                     double b, ycairo_surface* surfaceHolder, IGraphics* graphics)
-    : IControl(owner, rect, -1), red(r), green(g), blue(b), holder(surfaceHolder), editor(graphics)
+                                     double b, ycairo_surface* surfaceHolder, IGraphics*)
+    : IControl(owner, rect, -1), red(r), green(g), blue(b), holder(surfaceHolder)
 {
 }
 

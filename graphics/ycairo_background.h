@@ -23,5 +23,4 @@ private:
     cairo_surface_t* surface = nullptr;
     cairo_t* cr = nullptr;
     ycairo_surface* holder = nullptr;
-    IGraphics* editor = nullptr;
 };
