@@ -1,31 +1,20 @@
 #pragma once
 
-// Shared pieces of the fuzz targets: a prepared plug-in instance and the checks every target
-// makes after feeding it hostile input.
+// Shared pieces of the fuzz targets: the checks every target makes after feeding the plug-in
+// hostile input, and readers that take typed values from the front of the input. Works with
+// the product built on any adapter (headless or AAX).
 
-#include "plugin/VantorKestrune.h"
+#include "framework/IPlugBase.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <string>
 
 namespace fuzzing
 {
-
-inline VantorKestrune& PreparedPlugin()
-{
-    static std::unique_ptr<VantorKestrune> plugin = []
-    {
-        std::unique_ptr<VantorKestrune> created(CreatePlugin());
-        created->SetHostSampleRate(48000.0);
-        created->SetHostBlockSize(64);
-        created->ResetProcessing();
-        return created;
-    }();
-    return *plugin;
-}
 
 // Aborts (a finding) when a parameter left its range or became non-finite.
 inline void CheckParameters(const IPlugBase& plugin)
@@ -41,32 +30,40 @@ inline void CheckParameters(const IPlugBase& plugin)
     }
 }
 
-// One short stereo block of a sine; aborts when the output is not finite.
-inline void CheckBlockIsFinite(VantorKestrune& plugin)
+// One short stereo block: a sine on the left, its negation on the right.
+struct TestBlock
 {
-    constexpr int kFrames = 64;
+    static constexpr int kFrames = 64;
     float left[kFrames];
     float right[kFrames];
-    for (int i = 0; i < kFrames; ++i)
+    float* channels[2] = {left, right};
+
+    TestBlock()
     {
-        left[i] = static_cast<float>(0.5 * std::sin(0.05 * i));
-        right[i] = -left[i];
-    }
-    float* io[] = {left, right};
-    plugin.RenderBlock(io, 2, io, 2, kFrames, false);
-    for (int i = 0; i < kFrames; ++i)
-    {
-        if (!std::isfinite(left[i]) || !std::isfinite(right[i]))
+        for (int i = 0; i < kFrames; ++i)
         {
-            std::abort();
+            left[i] = static_cast<float>(0.5 * std::sin(0.05 * i));
+            right[i] = -left[i];
         }
     }
-}
 
-// Reads an int32 from the front of the input and advances it; 0 when too short.
-inline std::int32_t TakeInt32(const std::uint8_t*& data, std::size_t& size)
+    // Aborts when a sample of the processed block is not finite.
+    void CheckFinite() const
+    {
+        for (int i = 0; i < kFrames; ++i)
+        {
+            if (!std::isfinite(left[i]) || !std::isfinite(right[i]))
+            {
+                std::abort();
+            }
+        }
+    }
+};
+
+// Reads a value from the front of the input and advances it; `fallback` when too short.
+template <typename T> T Take(const std::uint8_t*& data, std::size_t& size, T fallback = T{})
 {
-    std::int32_t value = 0;
+    T value = fallback;
     if (size >= sizeof value)
     {
         std::memcpy(&value, data, sizeof value);
@@ -74,6 +71,27 @@ inline std::int32_t TakeInt32(const std::uint8_t*& data, std::size_t& size)
         size -= sizeof value;
     }
     return value;
+}
+
+inline std::int32_t TakeInt32(const std::uint8_t*& data, std::size_t& size)
+{
+    return Take<std::int32_t>(data, size);
+}
+
+// A text of the length the next byte gives (at most what is left).
+inline std::string TakeText(const std::uint8_t*& data, std::size_t& size)
+{
+    const std::size_t length = std::min<std::size_t>(Take<std::uint8_t>(data, size), size);
+    std::string text(reinterpret_cast<const char*>(data), length);
+    data += length;
+    size -= length;
+    return text;
+}
+
+// A position near a chunk of `size` bytes: most land inside it, some before or past it.
+inline int PositionNear(std::int32_t raw, std::size_t size)
+{
+    return static_cast<int>(raw % (static_cast<std::int64_t>(size) + 8));
 }
 
 } // namespace fuzzing

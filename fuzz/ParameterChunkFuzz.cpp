@@ -1,11 +1,11 @@
 // Hostile parameter chunks read at any position.
 
-#include "fuzz/FuzzSupport.h"
+#include "fuzz/HeadlessPlugin.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     VantorKestrune& plugin = fuzzing::PreparedPlugin();
-    const int position = fuzzing::TakeInt32(data, size) % (static_cast<int>(size) + 8);
+    const int position = fuzzing::PositionNear(fuzzing::TakeInt32(data, size), size);
     StateChunk chunk;
     chunk.PutBytes(data, static_cast<int>(size));
     const int end = plugin.UnserializeParams(chunk, position);

@@ -1,7 +1,7 @@
 // Hostile values on every parameter path: normalised values from the host (any double,
 // infinities and NaN included), real values, value texts for the host and the editor.
 
-#include "fuzz/FuzzSupport.h"
+#include "fuzz/HeadlessPlugin.h"
 
 #include <cstring>
 

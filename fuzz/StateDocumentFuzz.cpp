@@ -1,9 +1,25 @@
 // Hostile state chunks: the first byte chooses whether the rest is a document text (framed as
 // the plug-in frames it) or a raw chunk read at a position taken from the input.
 
-#include "fuzz/FuzzSupport.h"
+#include "fuzz/HeadlessPlugin.h"
 
 #include <string>
+#include <vector>
+
+namespace
+{
+
+std::vector<double> ParameterValues(const VantorKestrune& plugin)
+{
+    std::vector<double> values;
+    for (int i = 0; i < plugin.ParameterCount(); ++i)
+    {
+        values.push_back(plugin.Param(i)->Value());
+    }
+    return values;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -19,8 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int position = 0;
     if (rawChunk)
     {
-        // Positions stay near the chunk so that most of them land inside it.
-        position = fuzzing::TakeInt32(data, size) % (static_cast<int>(size) + 8);
+        position = fuzzing::PositionNear(fuzzing::TakeInt32(data, size), size);
         chunk.PutBytes(data, static_cast<int>(size));
     }
     else
@@ -28,14 +43,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         chunk.PutStr(std::string(reinterpret_cast<const char*>(data), size));
     }
     const int end = plugin.DeserializeState(chunk, position);
-    if (end > chunk.Size())
+    // The end of a document, the given position after a fallback, or -1.
+    if (end > chunk.Size() || end < -1 || (end >= 0 && end != position && end < position + 4))
     {
         std::abort();
     }
     fuzzing::CheckParameters(plugin);
-    // Whatever was read must save and read back as a document.
+
+    // Whatever was read saves and reads back as a document that changes nothing.
+    const std::vector<double> before = ParameterValues(plugin);
+    const auto curveBefore = plugin.Engine().customCurve;
     StateChunk saved;
     if (!plugin.SerializeState(saved) || plugin.DeserializeState(saved, 0) != saved.Size())
+    {
+        std::abort();
+    }
+    if (ParameterValues(plugin) != before || plugin.Engine().customCurve != curveBefore)
     {
         std::abort();
     }
