@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -177,8 +178,13 @@ void VantorKestrune::ApplyStoredCurve(const json& document)
         {
             break;
         }
+        // The faders draw the curve, so its values lie in the band gain's range. A stored value
+        // beyond it (a damaged or foreign document) is limited to that range: a far larger one
+        // drives the Auto EQ's gains past what the band shelves can compute.
+        const IPlugParameter& gain = *Param(BandGainParam(band));
         const double gainDb =
-            NumberOf(band < stored ? curve[static_cast<std::size_t>(band)] : missing);
+            std::clamp(NumberOf(band < stored ? curve[static_cast<std::size_t>(band)] : missing),
+                       gain.Min(), gain.Max());
         engine.SetCustomCurveValue(band, gainDb);
         FeedbackCompensationMarker(band, gainDb);
     }

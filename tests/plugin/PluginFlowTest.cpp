@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -187,13 +188,16 @@ TEST(StateDocument, CurveValuesAreReadAsNumbersOnlyWithCustomCompensation)
         "[1.5,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,-4]";
     const std::string withString =
         "[\"x\",0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0]";
+    const std::string beyondRange =
+        "[300,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,-1e308]";
     const std::vector<Case> cases = {
-        {"", 0, true, 9.0, 9.0},                  // not read at all without "Custom"
-        {"", 2, false, 9.0, 9.0},                 // missing values read as null: a type error
-        {thirty.c_str(), 2, true, 1.0, 9.0},      // integer 1 is 1.0; band 30 left alone
-        {thirtyOne.c_str(), 2, true, 1.5, -4.0},  // 31 values: band 30 too
-        {withString.c_str(), 2, false, 9.0, 9.0}, // a string is a type error
-        {"{\"a\":1}", 2, false, 9.0, 9.0},        // neither null nor an array
+        {"", 0, true, 9.0, 9.0},                     // not read at all without "Custom"
+        {"", 2, false, 9.0, 9.0},                    // missing values read as null: a type error
+        {thirty.c_str(), 2, true, 1.0, 9.0},         // integer 1 is 1.0; band 30 left alone
+        {thirtyOne.c_str(), 2, true, 1.5, -4.0},     // 31 values: band 30 too
+        {withString.c_str(), 2, false, 9.0, 9.0},    // a string is a type error
+        {beyondRange.c_str(), 2, true, 15.0, -15.0}, // limited to the band gain's range
+        {"{\"a\":1}", 2, false, 9.0, 9.0},           // neither null nor an array
     };
     for (const Case& c : cases)
     {
@@ -213,6 +217,48 @@ TEST(StateDocument, CurveValuesAreReadAsNumbersOnlyWithCustomCompensation)
         EXPECT_EQ(plugin->StateLoaded(), c.loads) << text;
         EXPECT_EQ(plugin->Engine().customCurve[0], c.band0) << text;
         EXPECT_EQ(plugin->Engine().customCurve[30], c.band30) << text;
+    }
+}
+
+// A document whose custom curve lies far outside any gain, restored with the Auto EQ
+// following that curve, must not drive the output to infinity or NaN.
+TEST(StateDocument, ExtremeCustomCurveKeepsTheAutoEqOutputFinite)
+{
+    for (const char* lucky : {"0", "1"})
+    {
+        auto plugin = Prepared();
+        std::string curve = "[";
+        for (int band = 0; band < 31; ++band)
+        {
+            curve += band == 0 ? "2000" : ",2000";
+        }
+        const std::string text = "{\"eqcomp\":" + curve +
+                                 "],\"params\":[{\"name\":\"Auto Eq\",\"value\":2.0},"
+                                 "{\"name\":\"Auto EQ compensation\",\"value\":2.0},"
+                                 "{\"name\":\"Eq Amount\",\"value\":100.0},"
+                                 "{\"name\":\"Lucky AutoEQ algorithm\",\"value\":" +
+                                 lucky + "}]}";
+        ASSERT_GT(plugin->DeserializeState(Framed(text), 0), 0);
+        ASSERT_TRUE(plugin->StateLoaded());
+        std::vector<double> left(512), right(512);
+        for (int block = 0; block < 8; ++block)
+        {
+            for (int j = 0; j < 512; ++j)
+            {
+                left[j] = 0.5 * std::sin((block * 512 + j) * 0.05);
+                right[j] = 0.4 * std::sin((block * 512 + j) * 0.31);
+            }
+            double* io[2] = {left.data(), right.data()};
+            plugin->ProcessBlock(io, io, 512);
+            for (int j = 0; j < 512; ++j)
+            {
+                ASSERT_TRUE(std::isfinite(left[j]) && std::isfinite(right[j]))
+                    << "lucky " << lucky << " block " << block << " frame " << j;
+            }
+        }
+        const auto& gains = plugin->Engine().bandGains;
+        EXPECT_TRUE(std::any_of(gains.begin(), gains.end(), [](double g) { return g != 0.0; }))
+            << "the Auto EQ ran";
     }
 }
 
