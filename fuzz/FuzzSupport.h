@@ -30,10 +30,13 @@ inline void CheckParameters(const IPlugBase& plugin)
     }
 }
 
-// One short stereo block: a sine on the left, its negation on the right.
+// One short stereo block of two sines; their sum and difference are both far from silent, so
+// the analyser and the Auto EQ see a signal in either measuring mode.
 struct TestBlock
 {
     static constexpr int kFrames = 64;
+    // Blocks a check runs: the Auto EQ acts on levels measured in earlier blocks.
+    static constexpr int kBlocks = 3;
     float left[kFrames];
     float right[kFrames];
     float* channels[2] = {left, right};
@@ -43,7 +46,7 @@ struct TestBlock
         for (int i = 0; i < kFrames; ++i)
         {
             left[i] = static_cast<float>(0.5 * std::sin(0.05 * i));
-            right[i] = -left[i];
+            right[i] = static_cast<float>(0.4 * std::sin(0.31 * i));
         }
     }
 

@@ -25,12 +25,16 @@ inline VantorKestrune& PreparedPlugin()
     return *plugin;
 }
 
-// Runs one stereo block; aborts when the output is not finite.
+// Runs a few stereo blocks, enough for the Auto EQ to act on what it measured; aborts when the
+// output is not finite.
 inline void CheckBlockIsFinite(VantorKestrune& plugin)
 {
-    TestBlock block;
-    plugin.RenderBlock(block.channels, 2, block.channels, 2, TestBlock::kFrames, false);
-    block.CheckFinite();
+    for (int i = 0; i < TestBlock::kBlocks; ++i)
+    {
+        TestBlock block;
+        plugin.RenderBlock(block.channels, 2, block.channels, 2, TestBlock::kFrames, false);
+        block.CheckFinite();
+    }
 }
 
 } // namespace fuzzing
