@@ -333,11 +333,6 @@ Counts Disarm() noexcept
     return counts;
 }
 
-bool CountsAllocations() noexcept
-{
-    return true;
-}
-
 bool CountsLocks() noexcept
 {
     return gNextLock.load() != nullptr && gNextTryLock.load() != nullptr;

@@ -28,8 +28,7 @@ void Arm(const void* ignoredMutex) noexcept;
 // Stops counting on this thread and returns what was counted since Arm.
 Counts Disarm() noexcept;
 
-// False where a kind of event cannot be seen in this build; its count then stays 0.
-bool CountsAllocations() noexcept;
+// True when the mutex functions the counters forward to were found.
 bool CountsLocks() noexcept;
 
 // Writes the call stack of the first counted event since the last Arm to standard error

@@ -2,6 +2,7 @@
 // plug-in lock, with the Auto EQ running and the editor drawing frames and handling drags on
 // another thread, whatever block sizes the host sends.
 
+#include "aax/AAX_EffectDescription.h"
 #include "aax/host/AaxHost.h"
 #include "tests/reliability/RealTimePlans.h"
 #include "tests/reliability/ReliabilityHarness.h"
@@ -52,3 +53,9 @@ TEST(AaxRealTime, RenderAllocatesNothingAndTakesOnlyThePluginLock)
 }
 
 } // namespace
+
+// The effect description's factory, which the module's glue provides in the real module.
+IPlugAAX* CreateProductPlugin()
+{
+    return CreatePlugin();
+}
