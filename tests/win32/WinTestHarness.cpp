@@ -15,6 +15,34 @@ int passed = 0;
 int failed = 0;
 unsigned dispatching = 0;
 
+// Wine does not always hand a program's standard output on to the file it was redirected to, so
+// the lines also go to the file KESTRUNE_TEST_RESULTS names, when it names one.
+std::FILE* ResultFile()
+{
+    static std::FILE* file = []() -> std::FILE*
+    {
+        const char* path = std::getenv("KESTRUNE_TEST_RESULTS");
+        return path != nullptr && *path != '\0' ? std::fopen(path, "w") : nullptr;
+    }();
+    return file;
+}
+
+void Say(const std::string& line)
+{
+    std::fputs(line.c_str(), stdout);
+    std::fflush(stdout);
+    if (std::FILE* file = ResultFile())
+    {
+        std::fputs(line.c_str(), file);
+        std::fflush(file);
+    }
+}
+
+std::string ClosingLine(int passedCount, int failedCount)
+{
+    return std::to_string(passedCount) + " passed, " + std::to_string(failedCount) + " failed\n";
+}
+
 std::string XdotoolPath()
 {
     const char* configured = std::getenv("KESTRUNE_XDOTOOL");
@@ -47,8 +75,7 @@ void PumpWhile(const std::function<bool()>& keepGoing, int timeoutMs)
 DWORD WINAPI Watchdog(LPVOID secondsParameter)
 {
     Sleep(static_cast<DWORD>(reinterpret_cast<INT_PTR>(secondsParameter)) * 1000);
-    std::printf("FAIL: the run did not finish in time\n%d passed, %d failed\n", passed, failed + 1);
-    std::fflush(stdout);
+    Say("FAIL: the run did not finish in time\n" + ClosingLine(passed, failed + 1));
     ExitProcess(1);
 }
 
@@ -62,8 +89,7 @@ void Check(bool ok, const std::string& what)
         return;
     }
     ++failed;
-    std::printf("FAIL: %s\n", what.c_str());
-    std::fflush(stdout);
+    Say("FAIL: " + what + "\n");
 }
 
 int PassedCount()
@@ -78,8 +104,7 @@ int FailedCount()
 
 int Finish()
 {
-    std::printf("%d passed, %d failed\n", passed, failed);
-    std::fflush(stdout);
+    Say(ClosingLine(passed, failed));
     return failed == 0 ? 0 : 1;
 }
 
@@ -129,6 +154,7 @@ unsigned CurrentMessage()
 
 void StartWatchdog(int seconds)
 {
+    ResultFile(); // created now: an empty file tells a run that started from one that did not
     HANDLE thread = CreateThread(
         nullptr, 0, Watchdog, reinterpret_cast<LPVOID>(static_cast<INT_PTR>(seconds)), 0, nullptr);
     if (thread)
