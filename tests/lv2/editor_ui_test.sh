@@ -60,18 +60,31 @@ sleep 1
 kill -0 "${pids[-1]}" 2>/dev/null || fail "jackd did not start"
 export LV2_PATH="$lv2_dir"
 
+# jalv is not built with our sanitizer: a sanitized bundle needs the sanitizer's runtime
+# loaded first (KESTRUNE_JALV_PRELOAD); jalv's own leaks are not ours to report.
+jalv_env=()
+if [ -n "${KESTRUNE_JALV_PRELOAD:-}" ]; then
+  jalv_env=(env "LD_PRELOAD=$KESTRUNE_JALV_PRELOAD" ASAN_OPTIONS=detect_leaks=0)
+fi
+
 # 1. Without a UI: jalv runs until its command input ends.
 for uri in "$mono" "$stereo"; do
   log="$work/jalv-console.log"
-  (sleep 2) | timeout 20 jalv -c gain_3=6 "$uri" >"$log" 2>&1 || fail "jalv failed to run $uri"
+  (sleep 2) | timeout 20 "${jalv_env[@]}" jalv -c gain_3=6 "$uri" >"$log" 2>&1 || fail "jalv failed to run $uri"
   grep -q "Plugin: *$uri" "$log" || fail "jalv did not load $uri"
   grep -q "Block length: *512" "$log" || fail "jalv did not run $uri"
   echo "jalv ran $uri"
 done
 
-# 2. With the editor UI in jalv.gtk3.
+# 2. With the editor UI in jalv.gtk3. GTK does not start with a sanitizer's runtime preloaded,
+# so a sanitized bundle shows its editor in our own host (3.) only.
+gtk_uris=("$mono" "$stereo")
+if [ -n "${KESTRUNE_JALV_PRELOAD:-}" ]; then
+  echo "jalv.gtk3 left out: the bundle is built with a sanitizer"
+  gtk_uris=()
+fi
 mkdir -p "$shots"
-for uri in "$mono" "$stereo"; do
+for uri in "${gtk_uris[@]}"; do
   name="${uri##*#}"
   jalv.gtk3 "$uri" >"$work/jalv-$name.log" 2>&1 &
   jalv_pid=$!
