@@ -56,18 +56,5 @@ void AddAnalyseCommand(CLI::App& app, CommandContext& context)
                      "set a parameter first: \"NAME=VALUE\" (repeatable)")
         ->allow_extra_args(false);
     command->add_option("--state", options->stateFile, "restore a saved state document first");
-    command->callback(
-        [options, &context]
-        {
-            try
-            {
-                RunAnalyse(*options);
-                context.exitCode = 0;
-            }
-            catch (const ToolError& error)
-            {
-                std::fprintf(stderr, "kestrune analyse: %s\n", error.what());
-                context.exitCode = 1;
-            }
-        });
+    SetCommandWork(*command, context, [options] { RunAnalyse(*options); });
 }

@@ -131,18 +131,5 @@ void AddDemoCommand(CLI::App& app, CommandContext& context)
         "demo", "Synthesise ~10 s of material, run the static Auto EQ over it and write "
                 "input.wav, output.wav, state.json, analysis.json, editor.png and response.png");
     command->add_option("DIR", *folder, "output folder (default ./kestrune-demo)");
-    command->callback(
-        [folder, &context]
-        {
-            try
-            {
-                RunDemo(*folder);
-                context.exitCode = 0;
-            }
-            catch (const ToolError& error)
-            {
-                std::fprintf(stderr, "kestrune demo: %s\n", error.what());
-                context.exitCode = 1;
-            }
-        });
+    SetCommandWork(*command, context, [folder] { RunDemo(*folder); });
 }

@@ -1,6 +1,5 @@
 // kestrune editor OUT.png: one frame of the plug-in's editor as a picture.
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,18 +70,5 @@ void AddEditorCommand(CLI::App& app, CommandContext& context)
                         "pointer over X,Y before the frame (the analyser's readout)");
     command->add_option("--press", options->press, "left mouse-down at X,Y before the frame");
     command->add_option("--block", options->blockFrames, "frames per block (default 512)");
-    command->callback(
-        [options, &context]
-        {
-            try
-            {
-                RunEditor(*options);
-                context.exitCode = 0;
-            }
-            catch (const ToolError& error)
-            {
-                std::fprintf(stderr, "kestrune editor: %s\n", error.what());
-                context.exitCode = 1;
-            }
-        });
+    SetCommandWork(*command, context, [options] { RunEditor(*options); });
 }

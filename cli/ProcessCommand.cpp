@@ -1,6 +1,5 @@
 // kestrune process IN OUT: runs an audio file through the plug-in as a host would.
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -65,18 +64,5 @@ void AddProcessCommand(CLI::App& app, CommandContext& context)
     command->add_option("--save-state", options->saveStateFile,
                         "save the state document after processing");
     command->add_option("--block", options->blockFrames, "frames per block (default 512)");
-    command->callback(
-        [options, &context]
-        {
-            try
-            {
-                RunProcess(*options);
-                context.exitCode = 0;
-            }
-            catch (const ToolError& error)
-            {
-                std::fprintf(stderr, "kestrune process: %s\n", error.what());
-                context.exitCode = 1;
-            }
-        });
+    SetCommandWork(*command, context, [options] { RunProcess(*options); });
 }

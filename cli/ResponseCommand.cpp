@@ -1,6 +1,5 @@
 // kestrune response OUT.png: the equaliser's combined magnitude response as a picture.
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,18 +51,5 @@ void AddResponseCommand(CLI::App& app, CommandContext& context)
     command->add_option("--input", options->input,
                         "process this audio file first and draw its band levels as bars");
     command->add_option("--block", options->blockFrames, "frames per block (default 512)");
-    command->callback(
-        [options, &context]
-        {
-            try
-            {
-                RunResponse(*options);
-                context.exitCode = 0;
-            }
-            catch (const ToolError& error)
-            {
-                std::fprintf(stderr, "kestrune response: %s\n", error.what());
-                context.exitCode = 1;
-            }
-        });
+    SetCommandWork(*command, context, [options] { RunResponse(*options); });
 }

@@ -7,12 +7,31 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/AudioSession.h"
 #include "cli/Commands.h"
 #include "plugin/ProductIdentity.h"
 
 namespace
 {
 constexpr int kUsageError = 2;
+}
+
+void SetCommandWork(CLI::App& command, CommandContext& context, std::function<void()> work)
+{
+    command.callback(
+        [&command, &context, work = std::move(work)]
+        {
+            try
+            {
+                work();
+                context.exitCode = 0;
+            }
+            catch (const ToolError& error)
+            {
+                std::fprintf(stderr, "kestrune %s: %s\n", command.get_name().c_str(), error.what());
+                context.exitCode = 1;
+            }
+        });
 }
 
 int main(int argc, char** argv)
