@@ -2,14 +2,6 @@
 
 #include <new>
 
-namespace
-{
-
-// cairo cannot wrap an image wider or taller than this, so a larger bitmap is useless.
-constexpr int kMaxSide = 32767;
-
-} // namespace
-
 LICE_SysBitmap::LICE_SysBitmap(int initialWidth, int initialHeight)
 {
     Resize(initialWidth, initialHeight);
@@ -33,39 +25,30 @@ void LICE_SysBitmap::Release()
 bool LICE_SysBitmap::Fail()
 {
     Release();
-    width = 0;
-    height = 0;
-    allocatedRowSpan = 0;
-    allocatedHeight = 0;
+    geometry.Clear();
     return false;
 }
 
 bool LICE_SysBitmap::Resize(int newWidth, int newHeight)
 {
-    if (newWidth == width && newHeight == height)
+    switch (geometry.Plan(newWidth, newHeight, bits != nullptr))
     {
+    case BitmapGeometry::Step::Unchanged:
         return false;
-    }
-    if (newWidth < 0 || newHeight < 0 || newWidth > kMaxSide || newHeight > kMaxSide)
-    {
+    case BitmapGeometry::Step::Rejected:
         return Fail();
-    }
-    width = newWidth;
-    height = newHeight;
-    // Shrinking, or growing back within the allocation, keeps the memory and its row span.
-    if (newWidth != 0 && newHeight != 0 && newWidth <= allocatedRowSpan &&
-        newHeight <= allocatedHeight && bits)
-    {
+    case BitmapGeometry::Step::KeepAllocation:
         return true;
+    case BitmapGeometry::Step::Reallocate:
+        break;
     }
-    allocatedRowSpan = (newWidth + 3) & ~3;
-    allocatedHeight = newHeight;
     Release();
-    if (allocatedRowSpan < 1 || newHeight < 1)
+    if (geometry.Empty())
     {
         return false;
     }
-    const size_t pixels = static_cast<size_t>(allocatedRowSpan) * static_cast<size_t>(newHeight);
+    const size_t pixels =
+        static_cast<size_t>(geometry.RowSpan()) * static_cast<size_t>(geometry.RowsHeld());
     memory.reset(new (std::nothrow) LICE_pixel[pixels]());
     if (!memory)
     {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "graphics/BitmapGeometry.h"
+
 #include <cstdint>
 #include <memory>
 
@@ -40,9 +42,9 @@ public:
     ~LICE_SysBitmap() override;
 
     LICE_pixel* Bits() override { return bits; }
-    int Width() override { return width; }
-    int Height() override { return height; }
-    int RowSpan() override { return allocatedRowSpan; }
+    int Width() override { return geometry.Width(); }
+    int Height() override { return geometry.Height(); }
+    int RowSpan() override { return geometry.RowSpan(); }
     bool IsFlipped() override { return false; }
     bool Resize(int newWidth, int newHeight) override;
     void* DeviceContext() override { return nullptr; }
@@ -52,11 +54,8 @@ private:
     void Release();
     bool Fail();
 
-    int width = 0;
-    int height = 0;
+    BitmapGeometry geometry;
     LICE_pixel* bits = nullptr;
-    int allocatedRowSpan = 0;
-    int allocatedHeight = 0;
     std::unique_ptr<LICE_pixel[]> memory;
 };
 #endif

@@ -5,9 +5,6 @@
 namespace
 {
 
-// cairo cannot wrap an image wider or taller than this, so a larger bitmap is useless.
-constexpr int kMaxSide = 32767;
-
 HDC AsDC(void* handle)
 {
     return static_cast<HDC>(handle);
@@ -52,10 +49,7 @@ void LICE_SysBitmap::ReleaseBitmap()
 bool LICE_SysBitmap::Fail()
 {
     ReleaseBitmap();
-    width = 0;
-    height = 0;
-    allocatedRowSpan = 0;
-    allocatedHeight = 0;
+    geometry.Clear();
     return false;
 }
 
@@ -63,39 +57,31 @@ bool LICE_SysBitmap::Resize(int newWidth, int newHeight)
 {
     if (!deviceContext)
     {
-        width = 0;
-        height = 0;
+        geometry.Clear();
         bits = nullptr;
         return false;
     }
-    if (newWidth == width && newHeight == height)
+    switch (geometry.Plan(newWidth, newHeight, bits != nullptr))
     {
+    case BitmapGeometry::Step::Unchanged:
         return false;
-    }
-    if (newWidth < 0 || newHeight < 0 || newWidth > kMaxSide || newHeight > kMaxSide)
-    {
+    case BitmapGeometry::Step::Rejected:
         return Fail();
-    }
-    width = newWidth;
-    height = newHeight;
-    // Shrinking, or growing back within the allocation, keeps the DIB and its row span.
-    if (newWidth != 0 && newHeight != 0 && newWidth <= allocatedRowSpan &&
-        newHeight <= allocatedHeight && bits)
-    {
+    case BitmapGeometry::Step::KeepAllocation:
         return true;
+    case BitmapGeometry::Step::Reallocate:
+        break;
     }
-    allocatedRowSpan = (newWidth + 3) & ~3;
-    allocatedHeight = newHeight;
     ReleaseBitmap();
-    if (allocatedRowSpan < 1 || newHeight < 1)
+    if (geometry.Empty())
     {
         return false;
     }
 
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = allocatedRowSpan;
-    info.bmiHeader.biHeight = -newHeight; // negative: rows top-down
+    info.bmiHeader.biWidth = geometry.RowSpan();
+    info.bmiHeader.biHeight = -geometry.RowsHeld(); // negative: rows top-down
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;

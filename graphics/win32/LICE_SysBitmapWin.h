@@ -18,9 +18,9 @@ public:
     LICE_SysBitmap& operator=(const LICE_SysBitmap&) = delete;
 
     LICE_pixel* Bits() override { return bits; }
-    int Width() override { return width; }
-    int Height() override { return height; }
-    int RowSpan() override { return allocatedRowSpan; }
+    int Width() override { return geometry.Width(); }
+    int Height() override { return geometry.Height(); }
+    int RowSpan() override { return geometry.RowSpan(); }
     bool IsFlipped() override { return false; }
     bool Resize(int newWidth, int newHeight) override;
     // The memory device context (HDC) the DIB section is selected into.
@@ -31,11 +31,8 @@ private:
     void ReleaseBitmap();
     bool Fail();
 
-    int width = 0;
-    int height = 0;
+    BitmapGeometry geometry;
     LICE_pixel* bits = nullptr;
-    int allocatedRowSpan = 0;
-    int allocatedHeight = 0;
     void* deviceContext = nullptr;     // HDC
     void* bitmap = nullptr;            // HBITMAP of the current DIB section
     void* previousSelection = nullptr; // HGDIOBJ selected before ours, restored before deletion
