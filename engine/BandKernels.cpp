@@ -88,9 +88,8 @@ constexpr double kLevelBoost = 1.4125375446227544;
 #define KESTRUNE_KERNEL_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
 #endif
 
-KESTRUNE_KERNEL_CLONES void
-RunAnalyser(AnalyserGroup* groups, int groupCount, const double* mid, const double* side,
-            int frames) noexcept
+KESTRUNE_KERNEL_CLONES void RunAnalyser(AnalyserGroup* groups, int groupCount, const double* mid,
+                                        const double* side, int frames) noexcept
 {
     const Lanes one = Broadcast(1.0);
     const Lanes boost = Broadcast(kLevelBoost);
@@ -129,8 +128,8 @@ RunAnalyser(AnalyserGroup* groups, int groupCount, const double* mid, const doub
     }
 }
 
-KESTRUNE_KERNEL_CLONES void
-RunShelfChain(ShelfGroup* groups, int lastSlot, double* mid, double* side, int frames) noexcept
+KESTRUNE_KERNEL_CLONES void RunShelfChain(ShelfGroup* groups, int lastSlot, double* mid,
+                                          double* side, int frames) noexcept
 {
     if (frames <= 0 || lastSlot < 0)
     {
