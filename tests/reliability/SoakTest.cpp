@@ -15,6 +15,7 @@
 #include "dsp/Biquad.h"
 #include "dsp/RBJ.h"
 #include "plugin/VantorKestrune.h"
+#include "tests/reliability/TestDuration.h"
 
 #include <gtest/gtest.h>
 
@@ -70,13 +71,7 @@ const double kLargestAutoEqGainDb = std::max(30.0, std::pow(10.0, 30.0 / 20.0));
 
 double SoakSeconds()
 {
-    const char* text = std::getenv("KESTRUNE_SOAK_SECONDS");
-    if (text == nullptr || *text == '\0')
-    {
-        return kDefaultSoakSeconds;
-    }
-    const double seconds = std::strtod(text, nullptr);
-    return seconds > 0.0 ? seconds : kDefaultSoakSeconds;
+    return reliability::SecondsFromEnvironment("KESTRUNE_SOAK_SECONDS", kDefaultSoakSeconds);
 }
 
 double ThreadCpuSeconds()

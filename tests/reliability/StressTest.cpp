@@ -7,6 +7,7 @@
 // KESTRUNE_STRESS_SECONDS sets the duration (5 seconds without it).
 
 #include "tests/reliability/ReliabilityHarness.h"
+#include "tests/reliability/TestDuration.h"
 
 #include <gtest/gtest.h>
 
@@ -34,9 +35,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 double StressSeconds()
 {
-    const char* text = std::getenv("KESTRUNE_STRESS_SECONDS");
-    const double seconds = text != nullptr ? std::atof(text) : 5.0;
-    return std::clamp(std::isfinite(seconds) ? seconds : 5.0, 0.1, 3600.0);
+    return std::clamp(SecondsFromEnvironment("KESTRUNE_STRESS_SECONDS", 5.0), 0.1, 3600.0);
 }
 
 // Normalised values a host may send, sane and not; non-finite ones must be refused.
