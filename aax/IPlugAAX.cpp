@@ -539,12 +539,7 @@ void IPlugAAX::Render(AAX_SRenderContext* context) noexcept
     // buffers, which would otherwise drop the first block of the new size. Within the scratch
     // buffers' reserved room this allocates nothing; a longer host block keeps that size and
     // runs in slices of it.
-    const int blockSize = BlockSizeForHostFrames(frames);
-    if (blockSize != BlockSize())
-    {
-        SetHostBlockSize(blockSize);
-        ResetProcessing();
-    }
+    FitBlockSizeToHost(frames);
     Trace("attach input buffers: 0 - %d\n", InputCount());
     RunHostBlock(hostInputs, inputs, hostOutputs, outputs, frames, bypassed);
 }

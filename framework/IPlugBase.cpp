@@ -546,9 +546,14 @@ void IPlugBase::ConnectOutputs(int first, int count, bool connected) noexcept
     }
 }
 
-int IPlugBase::BlockSizeForHostFrames(int frames) const noexcept
+void IPlugBase::FitBlockSizeToHost(int frames)
 {
-    return std::clamp(frames, 0, scratchCapacity_);
+    const int blockSize = std::clamp(frames, 0, scratchCapacity_);
+    if (blockSize != BlockSize())
+    {
+        SetHostBlockSize(blockSize);
+        ResetProcessing();
+    }
 }
 
 void IPlugBase::RunHostBlock(float* const* inputs, int inputChannels, float* const* outputs,

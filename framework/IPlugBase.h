@@ -266,11 +266,13 @@ public:
     // Frames every channel's scratch buffer holds without allocating: kMaxBlockFrames, or the
     // largest block size set so far when that is more.
     int ScratchCapacity() const noexcept { return scratchCapacity_; }
-    // The block size an adapter sets for a host block of `frames` (negative gives 0): the frames
-    // themselves while they fit the scratch buffers, ScratchCapacity() beyond that.
-    int BlockSizeForHostFrames(int frames) const noexcept;
+    // Before a host block of `frames`, with the lock held and before its samples are taken
+    // (resizing zeroes the scratch buffers): the block size becomes the frames themselves while
+    // they fit the scratch buffers, ScratchCapacity() beyond that (negative gives 0), and
+    // processing is reset when it changed. Allocates nothing.
+    void FitBlockSizeToHost(int frames);
     // One host block through the channel plumbing, with the lock held and the block size set
-    // (BlockSizeForHostFrames): the first `inputChannels` inputs and `outputChannels` outputs
+    // (FitBlockSizeToHost): the first `inputChannels` inputs and `outputChannels` outputs
     // are connected, the others run on cleared scratch buffers. A block longer than the block
     // size runs as consecutive slices of the block size, each exactly as if the host had
     // delivered it as a block of its own: the audio is the same, and whatever the plug-in does

@@ -222,12 +222,7 @@ void IPlugLV2::Run(uint32_t frames) noexcept
         // The host broke its announced maximum (or announced none): grow the block size within
         // the scratch buffers' reserved room, which allocates nothing; a block beyond it runs in
         // slices of that size.
-        const int blockSize = BlockSizeForHostFrames(hostFrames);
-        if (blockSize != BlockSize())
-        {
-            SetHostBlockSize(blockSize);
-            ResetProcessing();
-        }
+        FitBlockSizeToHost(hostFrames);
     }
     RunHostBlock(audioInputPorts_.data(), layout_.audioInputs, audioOutputPorts_.data(),
                  layout_.audioOutputs, hostFrames, false);

@@ -75,11 +75,6 @@ void IPlugHeadless::RenderBlock(float** inputs, int inputChannels, float** outpu
     frames = std::max(frames, 0);
     // The block size changes before the samples are taken: resizing clears the scratch
     // buffers. A block beyond the scratch buffers keeps their size and runs in slices.
-    const int blockSize = BlockSizeForHostFrames(frames);
-    if (blockSize != BlockSize())
-    {
-        SetHostBlockSize(blockSize);
-        ResetProcessing();
-    }
+    FitBlockSizeToHost(frames);
     RunHostBlock(inputs, inputChannels, outputs, outputChannels, frames, bypassed);
 }
