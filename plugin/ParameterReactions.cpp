@@ -63,7 +63,7 @@ void VantorKestrune::OnParameterChanged(int index, ParameterChangeSource source)
         engine.eqBypass = v >= 0.5;
         break;
     case kParamResetEq:
-        ReactToResetEq(v);
+        ReactToResetEq(v, source);
         break;
     case kParamDisableAnalyzer:
         analyserDisabled = v >= 0.5;
@@ -158,9 +158,11 @@ void VantorKestrune::ReactToAutoEqMode(double value, ParameterChangeSource sourc
     }
 }
 
-void VantorKestrune::ReactToResetEq(double value)
+void VantorKestrune::ReactToResetEq(double value, ParameterChangeSource source)
 {
-    if (value < 0.5)
+    // A restore only re-announces stored values: a state saved while the switch was left on
+    // (by host automation; the editor's button springs back) keeps the gains it stored.
+    if (value < 0.5 || source == ParameterChangeSource::Restore)
     {
         return;
     }

@@ -54,7 +54,7 @@ private:
     void ReactToBandGain(int band, double gainDb, ParameterChangeSource source);
     void ReactToIntegrationTime(double value);
     void ReactToAutoEqMode(double value, ParameterChangeSource source);
-    void ReactToResetEq(double value);
+    void ReactToResetEq(double value, ParameterChangeSource source);
     void ReactToEqAmount(double value);
     void ReactToCompensation(double value);
     double AutoEqModeValue() const noexcept;

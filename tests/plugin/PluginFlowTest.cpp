@@ -134,6 +134,25 @@ TEST(StateDocument, RestoredStaticAutoEqComesBackOff)
     EXPECT_FALSE(reader->Engine().autoEqActive);
 }
 
+// "Reset EQ" left on by host automation: the gains set after the reset are part of the state
+// and survive a save and a restore, into the same instance and into a new one.
+TEST(StateDocument, RestoreWithResetEqOnKeepsTheStoredGains)
+{
+    auto writer = Prepared();
+    Set(*writer, kParamResetEq, 1.0);
+    Set(*writer, kParamGain7, 5.5);
+    StateChunk chunk;
+    writer->SerializeState(chunk);
+    const auto fresh = Prepared();
+    for (VantorKestrune* reader : {writer.get(), fresh.get()})
+    {
+        EXPECT_EQ(reader->DeserializeState(chunk, 0), chunk.Size());
+        EXPECT_EQ(Value(*reader, kParamResetEq), 1.0);
+        EXPECT_EQ(Value(*reader, kParamGain7), 5.5);
+        EXPECT_EQ(reader->Engine().bandGains[7], 5.5);
+    }
+}
+
 TEST(StateDocument, ParameterChunkIsReadThroughTheFallback)
 {
     auto writer = Prepared();
