@@ -2,7 +2,8 @@
 // that lie about the data area (negative, zero, shorter than the data, longer than the text
 // inside claims), foreign chunk identifiers and chunk indices.
 //
-// Input: operation byte, int32 size field, int32 chunk identifier or index, then the data.
+// Input: steps of an operation byte, an int32 size field, an int32 chunk identifier or index,
+// a uint16 data length and that many bytes of data (fewer at the end), one instance for all.
 //   operation bits 0-1: 0 apply, 1 compare, 2 fill into a data area of the size field's bytes,
 //   3 size and identifier queries; bit 2: the plug-in's own identifier (else the input's).
 
@@ -38,22 +39,10 @@ void CheckFillCompares(VantorKestrune& plugin)
     }
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+void RunStep(fuzzing::AaxInstance& instance, std::uint8_t operation, std::int32_t sizeField,
+             std::int32_t idOrIndex, const std::uint8_t* data, std::int32_t length)
 {
-    if (size == 0)
-    {
-        return 0;
-    }
-    fuzzing::AaxInstance& instance = fuzzing::PreparedAaxInstance();
     VantorKestrune& plugin = *instance.plugin;
-    const std::uint8_t operation = data[0];
-    ++data;
-    --size;
-    std::int32_t sizeField = fuzzing::TakeInt32(data, size);
-    const std::int32_t idOrIndex = fuzzing::TakeInt32(data, size);
-    const auto length = static_cast<std::int32_t>(std::min<std::size_t>(size, kMaxDataBytes));
     if (sizeField > kMaxDataBytes)
     {
         sizeField %= kMaxDataBytes + 1;
@@ -126,5 +115,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzing::CheckParameters(plugin);
     CheckFillCompares(plugin);
     fuzzing::CheckRenderIsFinite(instance);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::unique_ptr<fuzzing::AaxInstance> instance = fuzzing::FreshAaxInstance();
+    while (size > 0)
+    {
+        const auto operation = fuzzing::Take<std::uint8_t>(data, size);
+        const std::int32_t sizeField = fuzzing::TakeInt32(data, size);
+        const std::int32_t idOrIndex = fuzzing::TakeInt32(data, size);
+        const std::size_t length =
+            std::min<std::size_t>(fuzzing::Take<std::uint16_t>(data, size), size);
+        RunStep(*instance, operation, sizeField, idOrIndex, data,
+                static_cast<std::int32_t>(length));
+        data += length;
+        size -= length;
+    }
     return 0;
 }

@@ -83,7 +83,8 @@ void CheckAaxParameters(VantorKestrune& plugin)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    fuzzing::AaxInstance& instance = fuzzing::PreparedAaxInstance();
+    const std::unique_ptr<fuzzing::AaxInstance> owned = fuzzing::FreshAaxInstance();
+    fuzzing::AaxInstance& instance = *owned;
     VantorKestrune& plugin = *instance.plugin;
     const int count = plugin.ParameterCount();
     for (int step = 0; size > 0 && step < 64; ++step)

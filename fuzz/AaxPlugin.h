@@ -1,7 +1,7 @@
 #pragma once
 
-// The product on the AAX adapter, created and initialised once per fuzz process the way a host
-// does it in-process: a stereo controller at 48 kHz and an automation that answers every value
+// The product on the AAX adapter, created and initialised for every input the way a host does
+// it in-process: a stereo controller at 48 kHz and an automation that answers every value
 // request at once with a host update.
 
 #include "aax/host/AaxHost.h"
@@ -22,22 +22,17 @@ struct AaxInstance
     std::unique_ptr<VantorKestrune> plugin;
 };
 
-inline AaxInstance& PreparedAaxInstance()
+// A new instance for every input, so that a finding replays from its input file alone.
+inline std::unique_ptr<AaxInstance> FreshAaxInstance()
 {
-    static AaxInstance* instance = []
+    auto created = std::make_unique<AaxInstance>();
+    created->plugin.reset(CreatePlugin());
+    if (created->plugin->Initialize(&created->controller, &created->automation) != AAX_SUCCESS)
     {
-        auto* created = new AaxInstance;
-        created->plugin.reset(CreatePlugin());
-        if (created->plugin->Initialize(&created->controller, &created->automation) != AAX_SUCCESS)
-        {
-            std::abort();
-        }
-        created->automation.Connect(created->plugin.get());
-        return created;
-    }();
-    // The recorded requests are of no interest here; dropping them keeps the memory flat.
-    instance->automation.ClearEvents();
-    return *instance;
+        std::abort();
+    }
+    created->automation.Connect(created->plugin.get());
+    return created;
 }
 
 // Runs one stereo render call; aborts when the output is not finite.

@@ -1,6 +1,6 @@
 #pragma once
 
-// The product on the headless adapter, prepared once per fuzz process as a host prepares it.
+// The product on the headless adapter, a new instance for every input.
 
 #include "fuzz/FuzzSupport.h"
 #include "plugin/VantorKestrune.h"
@@ -10,19 +10,15 @@
 namespace fuzzing
 {
 
-inline VantorKestrune& PreparedPlugin()
+// A new instance, prepared as a host prepares it. Targets that take one per input make every
+// finding replay from its input file alone, whatever ran before it in the fuzzing process.
+inline std::unique_ptr<VantorKestrune> FreshPlugin()
 {
-    static std::unique_ptr<VantorKestrune> plugin = []
-    {
-        std::unique_ptr<VantorKestrune> created(CreatePlugin());
-        created->SetHostSampleRate(48000.0);
-        created->SetHostBlockSize(TestBlock::kFrames);
-        created->ResetProcessing();
-        return created;
-    }();
-    // What the host was told is of no interest here; dropping it keeps the memory flat.
-    plugin->ClearHostEvents();
-    return *plugin;
+    std::unique_ptr<VantorKestrune> created(CreatePlugin());
+    created->SetHostSampleRate(48000.0);
+    created->SetHostBlockSize(TestBlock::kFrames);
+    created->ResetProcessing();
+    return created;
 }
 
 // Runs a few stereo blocks, enough for the Auto EQ to act on what it measured; aborts when the

@@ -188,21 +188,50 @@ int main(int argc, char** argv)
     const std::string freshText(freshDocument.begin() + 4, freshDocument.end());
     const auto at = [](std::size_t position) { return static_cast<std::int32_t>(position); };
 
-    // Byte 0 even: a document text; odd: an int32 position and a raw chunk.
+    // A dictionary of the document's keys and the parameter names, for mutations that keep
+    // entries matching.
+    {
+        std::ofstream dictionary(std::filesystem::path(argv[1]) / "fuzz_state_document.dict");
+        for (const char* key : {"params", "eqcomp", "name", "value", "version"})
+        {
+            dictionary << "\"\\\"" << key << "\\\"\"\n";
+        }
+        for (int i = 0; i < fresh->ParameterCount(); ++i)
+        {
+            dictionary << "\"\\\"" << fresh->Param(i)->Name() << "\\\"\"\n";
+        }
+    }
+
+    // Steps of a flags byte (bit 0 raw chunk, bit 1 process blocks after), a uint16 length and
+    // the step's bytes: a document text, or an int32 position and a raw chunk.
     const std::string state = "fuzz_state_document";
-    corpus.Write(state, "document-fresh", Seed().Byte(0).Text(freshText));
-    corpus.Write(state, "document-custom-curve", Seed().Byte(0).Text(customText));
-    corpus.Write(state, "raw-document", Seed().Byte(1).Value(at(0)).Append(customDocument));
-    corpus.Write(state, "raw-second-document",
-                 Seed()
-                     .Byte(1)
-                     .Value(at(freshDocument.size()))
-                     .Append(freshDocument)
-                     .Append(customDocument));
-    corpus.Write(
-        state, "raw-document-after-parameters",
-        Seed().Byte(1).Value(at(parameters.size())).Append(parameters).Append(customDocument));
-    corpus.Write(state, "raw-parameter-chunk", Seed().Byte(1).Value(at(0)).Append(parameters));
+    const auto text = [](int flags, const std::string& document) {
+        return Seed().Byte(flags).Value(static_cast<std::uint16_t>(document.size())).Text(document);
+    };
+    const auto raw = [](int flags, std::size_t position, const Bytes& bytes)
+    {
+        return Seed()
+            .Byte(flags | 1)
+            .Value(static_cast<std::uint16_t>(bytes.size() + 4))
+            .Value(static_cast<std::int32_t>(position))
+            .Append(bytes);
+    };
+    corpus.Write(state, "document-fresh", text(0, freshText));
+    corpus.Write(state, "document-custom-curve", text(2, customText));
+    corpus.Write(state, "custom-curve-then-fresh",
+                 text(2, customText).Append(text(2, freshText).bytes));
+    corpus.Write(state, "raw-document", raw(0, 0, customDocument));
+    Bytes twoDocuments = freshDocument;
+    twoDocuments.insert(twoDocuments.end(), customDocument.begin(), customDocument.end());
+    corpus.Write(state, "raw-second-document", raw(2, freshDocument.size(), twoDocuments));
+    Bytes parametersThenDocument = parameters;
+    parametersThenDocument.insert(parametersThenDocument.end(), customDocument.begin(),
+                                  customDocument.end());
+    corpus.Write(state, "raw-document-after-parameters",
+                 raw(0, parameters.size(), parametersThenDocument));
+    corpus.Write(state, "raw-parameter-chunk", raw(2, 0, parameters));
+    corpus.Write(state, "parameter-chunk-then-document",
+                 raw(2, 0, parameters).Append(text(2, customText).bytes));
 
     // An int32 position and the chunk.
     const std::string chunk = "fuzz_parameter_chunk";
@@ -257,21 +286,32 @@ int main(int argc, char** argv)
                  Seed().Byte(inputControl).Byte(2 | (3 << 2)).Text("12"));
     corpus.Write(entry, "menu-choice", Seed().Byte(modeControl).Byte(0).Byte(2));
 
-    // Operation, int32 size field, int32 identifier or index, data.
+    // Steps of an operation, an int32 size field, an int32 identifier or index, a uint16 data
+    // length and the data.
     const std::string aaxChunk = "fuzz_aax_chunk";
     const auto own = 4;
-    corpus.Write(
-        aaxChunk, "apply-document",
-        Seed().Byte(own | 0).Value(at(customDocument.size())).Value(at(0)).Append(customDocument));
-    corpus.Write(
-        aaxChunk, "compare-document",
-        Seed().Byte(own | 1).Value(at(freshDocument.size())).Value(at(0)).Append(freshDocument));
+    const auto chunkStep =
+        [](int operation, std::size_t sizeField, int idOrIndex, const Bytes& data)
+    {
+        return Seed()
+            .Byte(operation)
+            .Value(static_cast<std::int32_t>(sizeField))
+            .Value(static_cast<std::int32_t>(idOrIndex))
+            .Value(static_cast<std::uint16_t>(data.size()))
+            .Append(data);
+    };
+    corpus.Write(aaxChunk, "apply-document",
+                 chunkStep(own | 0, customDocument.size(), 0, customDocument));
+    corpus.Write(aaxChunk, "compare-document",
+                 chunkStep(own | 1, freshDocument.size(), 0, freshDocument));
+    corpus.Write(aaxChunk, "apply-then-compare",
+                 chunkStep(own | 0, customDocument.size(), 0, customDocument)
+                     .Append(chunkStep(own | 1, freshDocument.size(), 0, freshDocument).bytes));
     corpus.Write(aaxChunk, "apply-parameter-chunk",
-                 Seed().Byte(own | 0).Value(at(parameters.size())).Value(at(0)).Append(parameters));
-    corpus.Write(aaxChunk, "apply-short-size-field",
-                 Seed().Byte(own | 0).Value(at(100)).Value(at(0)).Append(customDocument));
-    corpus.Write(aaxChunk, "fill", Seed().Byte(own | 2).Value(at(4096)).Value(at(0)));
-    corpus.Write(aaxChunk, "queries", Seed().Byte(own | 3).Value(at(0)).Value(at(1)));
+                 chunkStep(own | 0, parameters.size(), 0, parameters));
+    corpus.Write(aaxChunk, "apply-short-size-field", chunkStep(own | 0, 100, 0, customDocument));
+    corpus.Write(aaxChunk, "fill", chunkStep(own | 2, 4096, 0, {}));
+    corpus.Write(aaxChunk, "queries", chunkStep(own | 3, 0, 1, {}));
 
     // Steps: 0 update by identifier text, 1 update by registered identifier, 2 editor change,
     // 3 value texts, 4 render.

@@ -4,7 +4,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    VantorKestrune& plugin = fuzzing::PreparedPlugin();
+    const std::unique_ptr<VantorKestrune> instance = fuzzing::FreshPlugin();
+    VantorKestrune& plugin = *instance;
     const int position = fuzzing::PositionNear(fuzzing::TakeInt32(data, size), size);
     StateChunk chunk;
     chunk.PutBytes(data, static_cast<int>(size));

@@ -20,7 +20,8 @@ void CheckText(const char* text, std::size_t capacity)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    VantorKestrune& plugin = fuzzing::PreparedPlugin();
+    const std::unique_ptr<VantorKestrune> instance = fuzzing::FreshPlugin();
+    VantorKestrune& plugin = *instance;
     constexpr std::size_t kStep = 1 + sizeof(double);
     for (; size >= kStep; data += kStep, size -= kStep)
     {

@@ -36,22 +36,18 @@ IGraphicsOffscreen& Editor(VantorKestrune& plugin)
 }
 
 // The editor's controls that open a prompt for their parameter.
-const std::vector<IControl*>& PromptingControls(IGraphicsOffscreen& editor)
+std::vector<IControl*> PromptingControls(IGraphicsOffscreen& editor)
 {
-    static const std::vector<IControl*> controls = [&editor]
+    std::vector<IControl*> found;
+    for (int i = 0; i < editor.ControlCount(); ++i)
     {
-        std::vector<IControl*> found;
-        for (int i = 0; i < editor.ControlCount(); ++i)
+        IControl* control = editor.ControlAt(i);
+        if (control->ParamIndex() >= 0 && !control->IsPromptDisabled())
         {
-            IControl* control = editor.ControlAt(i);
-            if (control->ParamIndex() >= 0 && !control->IsPromptDisabled())
-            {
-                found.push_back(control);
-            }
+            found.push_back(control);
         }
-        return found;
-    }();
-    return controls;
+    }
+    return found;
 }
 
 } // namespace
@@ -62,9 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         return 0;
     }
-    VantorKestrune& plugin = fuzzing::PreparedPlugin();
+    const std::unique_ptr<VantorKestrune> instance = fuzzing::FreshPlugin();
+    VantorKestrune& plugin = *instance;
     IGraphicsOffscreen& editor = Editor(plugin);
-    const std::vector<IControl*>& controls = PromptingControls(editor);
+    const std::vector<IControl*> controls = PromptingControls(editor);
     if (controls.empty())
     {
         std::abort();
@@ -74,14 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data + 2), size - 2);
 
     // A menu (enumerations) takes its answer from the first text byte: -1 dismisses it.
-    static int menuAnswer = -1;
-    static const bool chooserSet = [&editor]
-    {
-        editor.SetMenuChooser([](const PopupMenu&, const Rect&) { return menuAnswer; });
-        return true;
-    }();
-    (void)chooserSet;
-    menuAnswer = text.empty() ? -1 : static_cast<signed char>(text[0]);
+    const int menuAnswer = text.empty() ? -1 : static_cast<signed char>(text[0]);
+    editor.SetMenuChooser([menuAnswer](const PopupMenu&, const Rect&) { return menuAnswer; });
     control->PromptForValue();
     TextEntrySession& entry = editor.TextEntry();
     if (entry.IsOpen())

@@ -77,4 +77,16 @@ BENCHMARK(BM_FrameWithout)
     ->Args({94, 97})
     ->Unit(benchmark::kMillisecond);
 
+// A new instance with its editor built and laid out, as when a host loads a session: the cost
+// a session with many instances pays once per instance.
+void BM_CreateInstance(benchmark::State& state)
+{
+    for (auto _ : state)
+    {
+        std::unique_ptr<VantorKestrune> plug{CreatePlugin()};
+        benchmark::DoNotOptimize(plug.get());
+    }
+}
+BENCHMARK(BM_CreateInstance)->Unit(benchmark::kMillisecond);
+
 BENCHMARK_MAIN();
