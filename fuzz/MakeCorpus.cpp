@@ -87,6 +87,12 @@ Bytes Framed(VantorKestrune& plugin)
     return Bytes(chunk.Data(), chunk.Data() + chunk.Size());
 }
 
+Bytes Joined(Bytes first, const Bytes& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
 Bytes ParameterChunk(VantorKestrune& plugin)
 {
     StateChunk chunk;
@@ -221,14 +227,10 @@ int main(int argc, char** argv)
     corpus.Write(state, "custom-curve-then-fresh",
                  text(2, customText).Append(text(2, freshText).bytes));
     corpus.Write(state, "raw-document", raw(0, 0, customDocument));
-    Bytes twoDocuments = freshDocument;
-    twoDocuments.insert(twoDocuments.end(), customDocument.begin(), customDocument.end());
-    corpus.Write(state, "raw-second-document", raw(2, freshDocument.size(), twoDocuments));
-    Bytes parametersThenDocument = parameters;
-    parametersThenDocument.insert(parametersThenDocument.end(), customDocument.begin(),
-                                  customDocument.end());
+    corpus.Write(state, "raw-second-document",
+                 raw(2, freshDocument.size(), Joined(freshDocument, customDocument)));
     corpus.Write(state, "raw-document-after-parameters",
-                 raw(0, parameters.size(), parametersThenDocument));
+                 raw(0, parameters.size(), Joined(parameters, customDocument)));
     corpus.Write(state, "raw-parameter-chunk", raw(2, 0, parameters));
     corpus.Write(state, "parameter-chunk-then-document",
                  raw(2, 0, parameters).Append(text(2, customText).bytes));

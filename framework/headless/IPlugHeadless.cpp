@@ -1,7 +1,5 @@
 #include "framework/headless/IPlugHeadless.h"
 
-#include <algorithm>
-
 IPlugHeadless::IPlugHeadless(InstanceInfo /*info*/, int parameterCount, const char* channelIOs,
                              int presetCount, const char* effectName, const char* productName,
                              const char* makerName, int version, int uniqueId, int makerId,
@@ -72,7 +70,6 @@ void IPlugHeadless::RenderBlock(float** inputs, int inputChannels, float** outpu
                                 int outputChannels, int frames, bool bypassed)
 {
     const auto lock = LockPlugin();
-    frames = std::max(frames, 0);
     // The block size changes before the samples are taken: resizing clears the scratch
     // buffers. A block beyond the scratch buffers keeps their size and runs in slices.
     FitBlockSizeToHost(frames);
