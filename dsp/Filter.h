@@ -19,6 +19,8 @@
 #include "dsp/PoleZero.h"
 #include "dsp/State.h"
 
+#include <cmath>
+
 #include <algorithm>
 #include <array>
 #include <stdexcept>
@@ -137,6 +139,18 @@ public:
         ProcessFrames(0, sampleCount, channels);
     }
 
+    // False when a state value of any channel is infinite or NaN, which no later input can
+    // repair; the owner then clears the state with ResetState.
+    bool StateFinite() const noexcept
+    {
+        double sum = 0.0;
+        for (const auto& channel : m_channels)
+        {
+            sum += channel.Sum();
+        }
+        return std::isfinite(sum);
+    }
+
     void Process(int sampleCount, float* const* channels) noexcept override
     {
         ProcessFrames(0, sampleCount, channels);
@@ -244,6 +258,18 @@ public:
     int RemainingTransitionSamples() const { return m_remainingSamples; }
     // Parameters the ramp has reached.
     const FilterParams& TransitionParams() const { return m_transitionParams; }
+
+    // Ends a ramp in progress: the current parameters apply from the next sample on. For an
+    // owner whose previous parameters were unusable (nothing sound lies between them and the
+    // new ones).
+    void FinishTransition() noexcept
+    {
+        if (m_remainingSamples > 0)
+        {
+            m_remainingSamples = 0;
+            m_transitionParams = this->m_params;
+        }
+    }
 
 protected:
     void ApplyParams(const FilterParams& params) override

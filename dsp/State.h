@@ -58,6 +58,18 @@ template <typename StateType, int MaxSections> struct ChannelState
             state.Reset();
         }
     }
+
+    // Sum of every state value: finite exactly when each value is (barring an overflow of
+    // the sum itself, which is as unusable).
+    double Sum() const noexcept
+    {
+        double sum = 0.0;
+        for (const StateType& state : sections)
+        {
+            sum += state.w1 + state.w2;
+        }
+        return sum;
+    }
 };
 
 } // namespace Dsp

@@ -37,6 +37,23 @@ double ClampUserGain(double gainDb)
     return std::clamp(gainDb, -AudioPlugin::kMaxUserGainDb, AudioPlugin::kMaxUserGainDb);
 }
 
+// Lanes of a band the rate does not carry: all coefficients and states zero, so the band reads
+// a level of exactly 0, as the reference path reports it.
+void SilenceAnalyserLanes(BandKernels::AnalyserGroup& group, int band) noexcept
+{
+    for (int channel = 0; channel < 2; ++channel)
+    {
+        const int lane = BandKernels::LaneOf(band, channel);
+        for (BandKernels::SectionLanes& lanes : group.sections)
+        {
+            lanes.a1[lane] = lanes.a2[lane] = 0.0;
+            lanes.b0[lane] = lanes.b1[lane] = lanes.b2[lane] = 0.0;
+            lanes.w1[lane] = lanes.w2[lane] = 0.0;
+        }
+        group.envelope[lane] = 0.0;
+    }
+}
+
 } // namespace
 
 struct AudioPlugin::Filters
@@ -74,33 +91,83 @@ double AudioPlugin::BandFrequencyHz(int band) noexcept
     return static_cast<double>(kBandCentreHz[static_cast<size_t>(band)]);
 }
 
+bool AudioPlugin::SupportedSampleRate(double sampleRateHz) noexcept
+{
+    return sampleRateHz >= kMinSampleRateHz && sampleRateHz <= kMaxSampleRateHz;
+}
+
+bool AudioPlugin::BandCarried(int band) const noexcept
+{
+    return band >= 0 && band < kBandCount && carried_[static_cast<size_t>(band)];
+}
+
+double AudioPlugin::InternalRateHz() const noexcept
+{
+    return static_cast<double>(SampleRate()) * OversamplingFactor();
+}
+
+int AudioPlugin::CarriedBandCount() const noexcept
+{
+    return static_cast<int>(std::count(carried_.begin(), carried_.end(), true));
+}
+
 void AudioPlugin::Configure()
 {
-    // A rate of 0 would give non-finite coefficients, so it counts as not prepared too.
     if (!Prepared())
     {
+        carried_.fill(false);
         return;
     }
-    const double internalRateHz = static_cast<double>(SampleRate()) * OversamplingFactor();
-    const double edgeRatio = std::pow(2.0, 1.0 / 6.0);
+    const double internalRateHz = InternalRateHz();
     for (int band = 0; band < kBandCount; ++band)
     {
-        const double centreHz = BandFrequencyHz(band);
-        Dsp::FilterParams shelf{};
-        shelf[0] = internalRateHz;
-        shelf[1] = centreHz;
-        shelf[2] = bandGains[band];
-        shelf[3] = kShelfWidthOctaves;
-        filters_->shelves[band]->SetParams(shelf);
-
-        Dsp::FilterParams bandPass{};
-        bandPass[0] = internalRateHz;
-        bandPass[1] = kBandPassOrder;
-        bandPass[2] = centreHz;
-        bandPass[3] = centreHz * edgeRatio - centreHz / edgeRatio;
-        filters_->bandPasses[band]->SetParams(bandPass);
+        const bool carried = BandCarriedAt(band, internalRateHz);
+        ConfigureShelf(band, internalRateHz, carried);
+        ConfigureBandPass(band, internalRateHz, carried);
+        if (!carried)
+        {
+            heldLevels[band] = 0.0;
+            bandLevels[band] = 0.0;
+        }
+        carried_[band] = carried;
     }
     UpdateIntegration();
+}
+
+void AudioPlugin::ConfigureShelf(int band, double internalRateHz, bool carried)
+{
+    Dsp::FilterParams params{};
+    params[0] = internalRateHz;
+    params[1] = BandFrequencyHz(band);
+    params[2] = bandGains[band];
+    params[3] = kShelfWidthOctaves;
+    ShelfFilter& shelf = *filters_->shelves[band];
+    shelf.SetParams(params);
+    if (carried && !carried_[band])
+    {
+        // The shelf's last design could not run at the rate it was made for (or the band sat
+        // out a rate that did not carry it): start afresh instead of ramping from there.
+        shelf.FinishTransition();
+        shelf.ResetState();
+    }
+}
+
+void AudioPlugin::ConfigureBandPass(int band, double internalRateHz, bool carried)
+{
+    static const double edgeRatio = std::pow(2.0, 1.0 / 6.0);
+    const double centreHz = BandFrequencyHz(band);
+    Dsp::FilterParams params{};
+    params[0] = internalRateHz;
+    params[1] = kBandPassOrder;
+    params[2] = centreHz;
+    params[3] = centreHz * edgeRatio - centreHz / edgeRatio;
+    // Designed even when not carried, so every band keeps its four sections; the analyser
+    // does not run a band it does not carry.
+    filters_->bandPasses[band]->SetParams(params);
+    if (!carried)
+    {
+        filters_->bandPasses[band]->ResetState();
+    }
 }
 
 void AudioPlugin::ApplyGainToShelf(int band, double gainDb) noexcept
@@ -157,7 +224,8 @@ void AudioPlugin::SetEqAmount(double amount, bool apply)
 void AudioPlugin::UpdateIntegration()
 {
     const int rateHz = SampleRate() * OversamplingFactor();
-    const double coefficient = std::pow(0.01, 1.0 / (integrationTimeMs * rateHz * 0.001));
+    const double coefficient =
+        std::pow(0.01, 1.0 / (static_cast<double>(integrationTimeMs) * rateHz * 0.001));
     for (BandDetector& detector : detectors_)
     {
         detector.rateHz = rateHz;
@@ -186,6 +254,7 @@ void AudioPlugin::ProcessWet(double* const* wet, int frames) noexcept
     {
         return;
     }
+    ClearNonFiniteState();
     SplitMidSide(wet, frames);
     if (!eqBypass)
     {
@@ -197,6 +266,31 @@ void AudioPlugin::ProcessWet(double* const* wet, int frames) noexcept
         RunAutoEq();
     }
     JoinMidSide(wet, frames);
+}
+
+// A value that overflowed inside a filter or an envelope (from extreme input) would stay for
+// good and silence the analyser; it is cleared before the next block, so output and analysis
+// recover within one block. The check reads each filter's few state values once per block.
+void AudioPlugin::ClearNonFiniteState() noexcept
+{
+    for (int band = 0; band < kBandCount; ++band)
+    {
+        ShelfFilter& shelf = *filters_->shelves[band];
+        if (!shelf.StateFinite())
+        {
+            shelf.ResetState();
+        }
+        BandPassFilter& bandPass = *filters_->bandPasses[band];
+        if (!bandPass.StateFinite())
+        {
+            bandPass.ResetState();
+        }
+        BandDetector& detector = detectors_[band];
+        if (!std::isfinite(detector.envelope))
+        {
+            detector.envelope = 0.0;
+        }
+    }
 }
 
 void AudioPlugin::SplitMidSide(double* const* wet, int frames) noexcept
@@ -271,8 +365,9 @@ void AudioPlugin::RunEqualiser(int frames) noexcept
     int chainLength = 0;
     for (int band = 0; band < kBandCount; ++band)
     {
-        // A band at exactly 0 dB stands still: no processing, its state and ramp frozen.
-        if (bandGains[band] == 0.0)
+        // A band at exactly 0 dB stands still: no processing, its state and ramp frozen. So
+        // does a band the rate does not carry.
+        if (bandGains[band] == 0.0 || !carried_[band])
         {
             continue;
         }
@@ -330,6 +425,11 @@ void AudioPlugin::LoadAnalyserLanes() noexcept
         BandKernels::AnalyserGroup& group = filters_->analyserGroups[BandKernels::GroupOf(band)];
         const Dsp::BiquadCoefficients* sections = filter.GetDesign().Sections();
         auto& states = filter.ChannelStates();
+        if (!carried_[band])
+        {
+            SilenceAnalyserLanes(group, band);
+            continue;
+        }
         for (int channel = 0; channel < 2; ++channel)
         {
             const int lane = BandKernels::LaneOf(band, channel);
@@ -395,11 +495,17 @@ void AudioPlugin::RunAnalyserReference(int frames) noexcept
     const double* source = displayMode ? scratch[1] : scratch[0];
     for (int band = 0; band < kBandCount; ++band)
     {
+        BandDetector& detector = detectors_[band];
+        if (!carried_[band])
+        {
+            detector.envelope = 0.0;
+            RecordBandLevel(band, 0.0);
+            continue;
+        }
         std::copy(mid_.data(), mid_.data() + frames, scratch[0]);
         std::copy(side_.data(), side_.data() + frames, scratch[1]);
         filters_->bandPasses[band]->Process(frames, scratch);
 
-        BandDetector& detector = detectors_[band];
         double level = 0.0;
         double envelope = detector.envelope;
         for (int j = 0; j < frames; ++j)
@@ -432,41 +538,31 @@ double AudioPlugin::AutoEqGain(int band, double reference) const noexcept
     return eqAmount * gainDb;
 }
 
+// The reference blends the spectrum of the carried bands only: at rates that do not carry the
+// top bands, the highest carried band is the edge of the spectrum, and the bands above it are
+// held at 0 dB. With every band carried this is the rule exactly as for 31 bands.
 void AudioPlugin::RunAutoEq() noexcept
 {
+    const int carriedBands = CarriedBandCount();
     double loudest = 0.0;
     double sum = 0.0;
-    for (double held : heldLevels)
+    for (int band = 0; band < carriedBands; ++band)
     {
-        loudest = std::max(loudest, held);
-        sum += held;
+        loudest = std::max(loudest, heldLevels[band]);
+        sum += heldLevels[band];
     }
-    const double mean = sum / kBandCount;
+    const double mean = carriedBands > 0 ? sum / carriedBands : 0.0;
     const double threshold =
         loudest > 0.0 ? std::exp((kLinearToDb * std::log(std::fabs(loudest)) - 30.0) * kDbToLinear)
                       : 0.0;
     const double neutralDb = luckyAlgorithm ? 1.0 : 0.0;
     double running = mean;
-    for (int band = 0; band < kBandCount; ++band)
+    for (int band = 0; band < carriedBands; ++band)
     {
         double reference = mean;
         if (!luckyAlgorithm)
         {
-            double neighbourhood = 0.0;
-            if (band == 0)
-            {
-                neighbourhood = (heldLevels[0] + heldLevels[1]) / 2.0;
-            }
-            else if (band == kBandCount - 1)
-            {
-                neighbourhood = (heldLevels[band - 1] + heldLevels[band]) / 2.0;
-            }
-            else
-            {
-                neighbourhood =
-                    (heldLevels[band - 1] + heldLevels[band] + heldLevels[band + 1]) / 3.0;
-            }
-            running = 0.5 * (neighbourhood + running);
+            running = 0.5 * (NeighbourhoodLevel(band, carriedBands) + running);
             reference = running;
         }
         const double held = heldLevels[band];
@@ -489,4 +585,26 @@ void AudioPlugin::RunAutoEq() noexcept
             heldLevels[band] = held * 0.999;
         }
     }
+    for (int band = carriedBands; band < kBandCount; ++band)
+    {
+        bandGains[band] = 0.0;
+    }
+}
+
+// Average of the held levels of a band and its neighbours among the first `bandCount` bands.
+double AudioPlugin::NeighbourhoodLevel(int band, int bandCount) const noexcept
+{
+    if (bandCount < 2)
+    {
+        return heldLevels[band];
+    }
+    if (band == 0)
+    {
+        return (heldLevels[0] + heldLevels[1]) / 2.0;
+    }
+    if (band == bandCount - 1)
+    {
+        return (heldLevels[band - 1] + heldLevels[band]) / 2.0;
+    }
+    return (heldLevels[band - 1] + heldLevels[band] + heldLevels[band + 1]) / 3.0;
 }

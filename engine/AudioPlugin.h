@@ -66,6 +66,13 @@ public:
     std::array<double, kBandCount> customCurve{};
 
     static double BandFrequencyHz(int band) noexcept;
+    // True when the band can be equalised and measured at the internal rate (BandCarriedAt).
+    // A band that is not carried passes the signal unchanged, reads no level and gets no Auto
+    // EQ gain. False for every band while the engine is not prepared.
+    bool BandCarried(int band) const noexcept;
+    // The engine runs at base rates from kMinSampleRateHz to kMaxSampleRateHz; at any other
+    // rate it stays unprepared and passes the signal through unchanged.
+    static bool SupportedSampleRate(double sampleRateHz) noexcept;
 
     // Runs every filter through its own Process instead of the vectorised loops; the results are
     // the same sample for sample. For tests and comparisons.
@@ -85,7 +92,12 @@ private:
 
     struct Filters;
 
-    bool Prepared() const noexcept { return SampleRate() > 0; }
+    bool Prepared() const noexcept { return SupportedSampleRate(SampleRate()); }
+    double InternalRateHz() const noexcept;
+    void ConfigureShelf(int band, double internalRateHz, bool carried);
+    void ConfigureBandPass(int band, double internalRateHz, bool carried);
+    void ClearNonFiniteState() noexcept;
+    int CarriedBandCount() const noexcept;
     void ApplyGainToShelf(int band, double gainDb) noexcept;
     void SplitMidSide(double* const* wet, int frames) noexcept;
     void JoinMidSide(double* const* wet, int frames) noexcept;
@@ -99,6 +111,7 @@ private:
     void RecordBandLevel(int band, double level) noexcept;
     void RunAutoEq() noexcept;
     double AutoEqGain(int band, double reference) const noexcept;
+    double NeighbourhoodLevel(int band, int bandCount) const noexcept;
 
     std::vector<double> mid_;
     std::vector<double> side_;
@@ -106,5 +119,6 @@ private:
     std::vector<double> scratch1_;
     std::unique_ptr<Filters> filters_;
     std::array<BandDetector, kBandCount> detectors_{};
+    std::array<bool, kBandCount> carried_{}; // BandCarried, set by Configure
     bool referencePath_ = false;
 };

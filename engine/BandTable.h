@@ -4,8 +4,21 @@
 // The analyser, the faders and the state document use the same order.
 
 #include <array>
+#include <cstddef>
 
 inline constexpr int kBandCount = 31;
+
+// Sample rates the engine runs at (Hz). Hosts that offer another rate get the plug-in refused
+// where their format allows it, or the signal passed through the engine unchanged.
+inline constexpr int kMinSampleRateHz = 8000;
+inline constexpr int kMaxSampleRateHz = 768000;
+
+// A band is carried at a rate when its centre lies below this fraction of the Nyquist
+// frequency. The band shelf's design divides by sin(2 pi f / Fs), which vanishes at Nyquist,
+// a centre above Nyquist would act on its alias, and the analyser's band-pass edges cross over
+// there. The highest ratio of the common rates, 20 kHz at 44.1 kHz (0.907), is carried, so
+// every band is carried from 44.1 kHz up.
+inline constexpr double kMaxCarriedFractionOfNyquist = 0.95;
 
 // Centre frequencies, stored as single-precision floats and widened to double when used. Bands
 // 15, 25 and 28 (635, 6350 and 12000 Hz) differ from the ISO series on purpose.
@@ -19,3 +32,12 @@ inline constexpr std::array<float, kBandCount> kBandCentreHz = {
 inline constexpr std::array<double, kBandCount> kDefaultCompensationDb = {
     -6.0, -3.0, 0.0, 2.0, 3.0, 3.0, 3.0, 2.0, 0.0, 0.0,  0.0,  -1.0, -1.0, -1.0, -1.0, 0.0,
     0.0,  0.0,  0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, -0.5, -1.0, -1.0, -3.0, -6.0, -9.0};
+
+// True when `band` can be equalised and measured at `rateHz` (see kMaxCarriedFractionOfNyquist).
+// Bands are carried from band 0 up to the highest one that fits.
+constexpr bool BandCarriedAt(int band, double rateHz)
+{
+    return band >= 0 && band < kBandCount && rateHz > 0.0 &&
+           static_cast<double>(kBandCentreHz[static_cast<std::size_t>(band)]) <
+               kMaxCarriedFractionOfNyquist * 0.5 * rateHz;
+}

@@ -38,6 +38,7 @@ void VantorKestrune::ResetProcessing()
     engine.SetBlockSize(BlockSize());
     engine.SetOversampling(1);
     engine.SetMix(1.0);
+    FeedbackBandAvailability();
 }
 
 // Audio thread, plug-in lock held by the adapter. The input buffers are the working buffers.

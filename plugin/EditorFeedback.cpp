@@ -72,8 +72,7 @@ void VantorKestrune::FeedbackOnParameter(int index, double value, ParameterChang
         break;
     }
     case kParamBypassEq:
-        for (int band = 0; band < kNumBands; ++band)
-            graphics->SetParameterControlsGrayed(BandGainParam(band), value >= 0.5);
+        FeedbackBandAvailability();
         break;
     case kParamDisableAnalyzer:
         if (display)
@@ -81,6 +80,21 @@ void VantorKestrune::FeedbackOnParameter(int index, double value, ParameterChang
         break;
     default:
         break;
+    }
+}
+
+// After a processing reset and on "Bypass EQ": a band fader is greyed (and takes no input)
+// while the equaliser is bypassed or the sample rate does not carry its band.
+void VantorKestrune::FeedbackBandAvailability()
+{
+    if (!graphics)
+        return;
+    const bool bypassed = Param(kParamBypassEq)->Value() >= 0.5;
+    const bool rateKnown = engine.SampleRate() > 0;
+    for (int band = 0; band < kNumBands; ++band)
+    {
+        const bool unavailable = rateKnown && !engine.BandCarried(band);
+        graphics->SetParameterControlsGrayed(BandGainParam(band), bypassed || unavailable);
     }
 }
 

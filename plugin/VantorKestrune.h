@@ -76,6 +76,7 @@ private:
     void FeedbackOnParameter(int index, double value, ParameterChangeSource source);
     void FeedbackParameterRewritten(int index, double value);
     void FeedbackCompensationMarker(int band, double gainDb);
+    void FeedbackBandAvailability();
 
     void DefineParameters(const int* indices, int count);
     // Creates the editor object and its drawing surface; runs between the parameter

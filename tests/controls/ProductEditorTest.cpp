@@ -332,6 +332,26 @@ TEST_F(ProductEditor, BypassGreysTheBandControls)
         EXPECT_FALSE(Control(32 + b)->IsGrayed()) << b;
 }
 
+// At 16 kHz bands 26 (8 kHz) to 30 cannot be equalised: their faders and value boxes are greyed
+// whatever "Bypass EQ" does, and come back at a rate that carries them.
+TEST_F(ProductEditor, BandsTheRateDoesNotCarryAreGreyed)
+{
+    Prepare(16000.0);
+    for (double bypass : {0.0, 1.0, 0.0})
+    {
+        SetFromHost(kParamBypassEq, bypass);
+        for (int b = 0; b < 31; ++b)
+        {
+            const bool greyed = b >= 26 || bypass == 1.0;
+            EXPECT_EQ(Control(32 + b)->IsGrayed(), greyed) << b;
+            EXPECT_EQ(Control(63 + b)->IsGrayed(), greyed) << b;
+        }
+    }
+    Prepare(44100.0);
+    for (int b = 0; b < 31; ++b)
+        EXPECT_FALSE(Control(32 + b)->IsGrayed()) << b;
+}
+
 TEST_F(ProductEditor, AutoEqModeGreysTheCompensationSelector)
 {
     IControl* compensation = Control(28);
