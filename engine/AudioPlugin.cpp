@@ -240,6 +240,18 @@ void AudioPlugin::ClearHeldLevels()
     heldLevels.fill(0.0);
 }
 
+void AudioPlugin::ClearHistory() noexcept
+{
+    ClearResamplerHistory();
+    for (int band = 0; band < kBandCount; ++band)
+    {
+        filters_->shelves[band]->ResetState();
+        filters_->bandPasses[band]->ResetState();
+        detectors_[band].envelope = 0.0;
+    }
+    bandLevels.fill(0.0);
+}
+
 void AudioPlugin::SetCustomCurveValue(int band, double gainDb)
 {
     if (band >= 0 && band < kBandCount && std::isfinite(gainDb))

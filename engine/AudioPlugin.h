@@ -41,6 +41,9 @@ public:
     void UpdateIntegration();
     // Clears the maximum-hold levels, restarting the Auto EQ's learning.
     void ClearHeldLevels();
+    // Forgets the audio heard so far: every filter state, envelope and band level is cleared.
+    // Settings, gain ramps in progress and held levels stay.
+    void ClearHistory() noexcept;
     // Stores one value (dB) of the "Custom" compensation curve; non-finite values are ignored.
     void SetCustomCurveValue(int band, double gainDb);
 

@@ -69,6 +69,12 @@ int AudioProcessor::PieceFrames() const noexcept
     return std::max(1, std::min(bufferFrames_, wetFrameLimit_) / oversampling_);
 }
 
+void AudioProcessor::ClearResamplerHistory() noexcept
+{
+    upsampler_->ResetState();
+    downsampler_->ResetState();
+}
+
 void AudioProcessor::Reallocate()
 {
     // The resampling filters are only run with a factor above 1; before the engine knows its

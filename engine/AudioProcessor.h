@@ -73,6 +73,8 @@ protected:
     int PieceIndex() const noexcept { return pieceIndex_; }
 
     void MarkUnprepared() noexcept { sampleRateHz_ = -1; }
+    // Clears the resampling filters' states.
+    void ClearResamplerHistory() noexcept;
 
 private:
     void Reallocate();

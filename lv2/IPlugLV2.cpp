@@ -52,14 +52,15 @@ bool IPlugLV2::Configure(int audioInputs, int audioOutputs, int meterCount, Mete
                          double sampleRate, const LV2_Feature* const* features,
                          const char* stateKeyUri)
 {
+    // Without urid:map (hosts such as ecasound pass no features) the plug-in processes; only
+    // what needs URIDs is unavailable: the state interface and the block length options.
     map_ = static_cast<LV2_URID_Map*>(const_cast<void*>(FindFeature(features, LV2_URID__map)));
-    if (map_ == nullptr)
+    if (map_ != nullptr)
     {
-        return false;
+        stateKey_ = map_->map(map_->handle, stateKeyUri);
+        atomString_ = map_->map(map_->handle, LV2_ATOM__String);
+        atomChunk_ = map_->map(map_->handle, LV2_ATOM__Chunk);
     }
-    stateKey_ = map_->map(map_->handle, stateKeyUri);
-    atomString_ = map_->map(map_->handle, LV2_ATOM__String);
-    atomChunk_ = map_->map(map_->handle, LV2_ATOM__Chunk);
 
     layout_ = {audioInputs, audioOutputs, ParameterCount(), meterCount};
     meterReader_ = meterReader;
@@ -87,7 +88,7 @@ void IPlugLV2::ReadBlockLengthOptions(const LV2_Feature* const* features)
 {
     const auto* options =
         static_cast<const LV2_Options_Option*>(FindFeature(features, LV2_OPTIONS__options));
-    if (options == nullptr)
+    if (options == nullptr || map_ == nullptr)
     {
         return;
     }
@@ -114,11 +115,12 @@ void IPlugLV2::ReadBlockLengthOptions(const LV2_Feature* const* features)
         }
     }
     // The largest block the host will send decides the buffers; without it the nominal one is
-    // the best guess (a larger block later grows them).
+    // the best guess (a larger block later grows them). The buffers never grow beyond the
+    // reserved room: longer blocks run in slices of it, so no announced length allocates.
     const int length = maxLength > 0 ? maxLength : nominalLength;
     if (length > 0)
     {
-        hostBlockSize_ = length;
+        hostBlockSize_ = std::min(length, kMaxBlockFrames);
     }
 }
 
@@ -214,6 +216,8 @@ void IPlugLV2::Run(uint32_t frames) noexcept
     ApplyControlChanges();
     if (frames == 0)
     {
+        // A host may run 0 frames just to have the control changes applied and read back.
+        ReadMeters();
         return;
     }
     const int hostFrames = static_cast<int>(std::min<uint32_t>(frames, INT_MAX));
@@ -226,6 +230,11 @@ void IPlugLV2::Run(uint32_t frames) noexcept
     }
     RunHostBlock(audioInputPorts_.data(), layout_.audioInputs, audioOutputPorts_.data(),
                  layout_.audioOutputs, hostFrames, false);
+    ReadMeters();
+}
+
+void IPlugLV2::ReadMeters() noexcept
+{
     if (meterReader_ != nullptr)
     {
         meterReader_(*this, meterPorts_.data(), layout_.meters);
@@ -234,6 +243,10 @@ void IPlugLV2::Run(uint32_t frames) noexcept
 
 LV2_State_Status IPlugLV2::SaveState(LV2_State_Store_Function store, LV2_State_Handle handle)
 {
+    if (map_ == nullptr)
+    {
+        return LV2_STATE_ERR_NO_FEATURE;
+    }
     StateChunk chunk;
     {
         const auto lock = LockPlugin();
@@ -257,6 +270,10 @@ LV2_State_Status IPlugLV2::SaveState(LV2_State_Store_Function store, LV2_State_H
 LV2_State_Status IPlugLV2::RestoreState(LV2_State_Retrieve_Function retrieve,
                                         LV2_State_Handle handle)
 {
+    if (map_ == nullptr)
+    {
+        return LV2_STATE_ERR_NO_FEATURE;
+    }
     std::size_t size = 0;
     uint32_t type = 0;
     uint32_t flags = 0;

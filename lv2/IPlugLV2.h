@@ -68,7 +68,7 @@ public:
     // Called once by the descriptor's instantiate: the channel configuration of this LV2
     // plug-in, the meters the product adds, the host's sample rate and features (urid:map,
     // options with the block lengths), and the URI under which the state is stored.
-    // Returns false when a required feature (urid:map) is missing.
+    // urid:map is optional: without it the plug-in runs, with no state interface. Returns true.
     bool Configure(int audioInputs, int audioOutputs, int meterCount, MeterReader meterReader,
                    double sampleRate, const LV2_Feature* const* features, const char* stateKeyUri);
 
@@ -98,6 +98,7 @@ public:
 
 private:
     void ReadBlockLengthOptions(const LV2_Feature* const* features);
+    void ReadMeters() noexcept;
     // Hands every control port whose value changed to the host-change path. With the plug-in
     // lock held.
     void ApplyControlChanges() noexcept;

@@ -142,8 +142,7 @@ void WritePlugin(std::ostringstream& out, const Lv2BundleDescription& bundle,
         << "\n    ] ;\n";
     out << "    lv2:minorVersion " << VersionMinor(bundle.version) << " ;\n";
     out << "    lv2:microVersion " << VersionRevision(bundle.version) << " ;\n";
-    out << "    lv2:requiredFeature urid:map ;\n";
-    out << "    lv2:optionalFeature opts:options , bufsz:boundedBlockLength ;\n";
+    out << "    lv2:optionalFeature urid:map , opts:options , bufsz:boundedBlockLength ;\n";
     out << "    opts:supportedOption bufsz:maxBlockLength , bufsz:nominalBlockLength ;\n";
     out << "    lv2:extensionData state:interface ;\n";
     if (!bundle.uiUri.empty())

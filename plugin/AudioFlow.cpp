@@ -41,6 +41,12 @@ void VantorKestrune::ResetProcessing()
     FeedbackBandAvailability();
 }
 
+void VantorKestrune::ClearAudioHistory()
+{
+    const auto lock = LockPlugin();
+    engine.ClearHistory();
+}
+
 // Audio thread, plug-in lock held by the adapter. The input buffers are the working buffers.
 // Blocks longer than the engine's buffers are cut into pieces by the engine itself.
 void VantorKestrune::ProcessBlock(double** inputs, double** outputs, int frames) noexcept

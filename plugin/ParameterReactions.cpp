@@ -160,9 +160,14 @@ void VantorKestrune::ReactToAutoEqMode(double value, ParameterChangeSource sourc
 
 void VantorKestrune::ReactToResetEq(double value, ParameterChangeSource source)
 {
-    // A restore only re-announces stored values: a state saved while the switch was left on
-    // (by host automation; the editor's button springs back) keeps the gains it stored.
-    if (value < 0.5 || source == ParameterChangeSource::Restore)
+    // The switch acts when it is switched on. A restore only re-announces stored values, and a
+    // host that echoes them back (or announces every port on activation) repeats a value the
+    // plug-in already has: a state saved while the switch was left on (by host automation; the
+    // editor's button springs back) keeps the gains it stored.
+    const bool on = value >= 0.5;
+    const bool switchedOn = on && !resetEqOn;
+    resetEqOn = on;
+    if (!switchedOn || source == ParameterChangeSource::Restore)
     {
         return;
     }

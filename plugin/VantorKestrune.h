@@ -28,6 +28,16 @@ public:
 
     // Prepares the engine for the host's sample rate and block size (plugin/AudioFlow.cpp).
     void ResetProcessing() override;
+    // Forgets the audio heard so far (filter states, envelopes, band levels) as a fresh
+    // instance would, keeping every setting and the Auto EQ's learned levels. For adapters whose
+    // host activates the plug-in anew. Takes the plug-in lock.
+    void ClearAudioHistory();
+    // Rates the plug-in processes at; at any other rate the signal passes the engine unchanged,
+    // so adapters whose format allows it refuse such a rate.
+    static bool SupportsSampleRate(double sampleRateHz) noexcept
+    {
+        return AudioPlugin::SupportedSampleRate(sampleRateHz);
+    }
     // Carries a stored parameter value into the engine (plugin/ParameterReactions.cpp).
     void OnParameterChanged(int index, ParameterChangeSource source) override;
     // Input gain, engine, Auto EQ write-back, editor feedback, output gain (plugin/AudioFlow.cpp).
@@ -91,6 +101,7 @@ private:
     bool analyserDisabled = false;
     std::array<int, kNumBands> faderControlIndices{}; // band b's fader in the control list
     bool stateLoaded = false;
+    bool resetEqOn = false; // "Reset EQ" as last heard: it acts when switched on, not while on
     IGraphics* graphics = nullptr; // the editor, owned by the base once attached
 };
 

@@ -72,6 +72,10 @@ LV2_Handle Instantiate(const LV2_Descriptor* descriptor, double sampleRate,
                        const char* /*bundlePath*/, const LV2_Feature* const* features)
 {
     const int channels = KestruneChannelsOf(descriptor);
+    if (!VantorKestrune::SupportsSampleRate(sampleRate))
+    {
+        return nullptr;
+    }
     try
     {
         KestruneModuleStartup();
@@ -99,6 +103,9 @@ void Activate(LV2_Handle handle)
     try
     {
         Plug(handle)->Activate();
+        // LV2 asks activate() to reset the plug-in as if new: audio heard before a
+        // deactivation must not ring out after it.
+        Plug(handle)->ClearAudioHistory();
     }
     catch (const std::exception&)
     {

@@ -224,11 +224,39 @@ TEST(Lv2PortSymbol, AudioPortsAreNamedByChannelCount)
     EXPECT_EQ(Lv2AudioPortName(true, 1, 2), "Input R");
 }
 
-TEST_F(AdapterTest, ConfigureRequiresTheUridMap)
+TEST_F(AdapterTest, WithoutTheUridMapThePlugInRunsButKeepsNoState)
 {
     TestPlug other;
     const LV2_Feature* none[] = {nullptr};
-    EXPECT_FALSE(other.Configure(2, 2, 0, nullptr, 48000.0, none, "urn:test#state"));
+    ASSERT_TRUE(other.Configure(2, 2, 0, nullptr, 48000.0, none, "urn:test#state"));
+    std::vector<float> in(64, 0.25f);
+    std::vector<float> out(64, 0.0f);
+    for (uint32_t port = 0; port < 4; ++port)
+    {
+        other.ConnectPort(port, port < 2 ? in.data() : out.data());
+    }
+    other.Activate();
+    other.Run(64);
+    EXPECT_EQ(other.blocks, 1);
+    EXPECT_FLOAT_EQ(out[0], 0.25f) << "output 1 is input 1, written last";
+    auto store = [](LV2_State_Handle, uint32_t, const void*, size_t, uint32_t, uint32_t)
+    { return LV2_STATE_SUCCESS; };
+    EXPECT_EQ(other.SaveState(store, nullptr), LV2_STATE_ERR_NO_FEATURE);
+}
+
+TEST_F(AdapterTest, AnnouncedBlockLengthsBeyondTheReservedRoomAreCapped)
+{
+    SetUpPlug(2, INT32_MAX);
+    EXPECT_EQ(plug.blockSizeAtReset, IPlugBase::kMaxBlockFrames);
+}
+
+TEST_F(AdapterTest, RunOfZeroFramesStillFillsTheMeters)
+{
+    SetUpPlug(2, 512);
+    meters[0] = meters[1] = 0.0f;
+    Run(0);
+    EXPECT_EQ(meters[0], kMeterValue);
+    EXPECT_EQ(meters[1], kMeterValue);
 }
 
 TEST_F(AdapterTest, ActivationTakesTheHostsRateAndMaximumBlock)
