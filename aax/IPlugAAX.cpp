@@ -4,6 +4,8 @@
 #include "aax/sdk/AAX_Delegates.h"
 #include "framework/IPlugTrace.h"
 
+#include "framework/BoundedJson.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -55,7 +57,7 @@ std::optional<nlohmann::json> ParseFramedDocument(const char* bytes, int size)
         return std::nullopt;
     }
     const char* text = bytes + sizeof count;
-    nlohmann::json document = nlohmann::json::parse(text, text + count, nullptr, false);
+    nlohmann::json document = ParseBoundedJson(std::string_view(text, static_cast<size_t>(count)));
     if (document.is_discarded())
     {
         return std::nullopt;

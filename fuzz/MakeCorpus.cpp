@@ -87,6 +87,14 @@ Bytes Framed(VantorKestrune& plugin)
     return Bytes(chunk.Data(), chunk.Data() + chunk.Size());
 }
 
+// A text framed as the state document is: an int32 byte count and the bytes.
+Bytes FramedText(const std::string& text)
+{
+    StateChunk chunk;
+    chunk.PutStr(text);
+    return Bytes(chunk.Data(), chunk.Data() + chunk.Size());
+}
+
 Bytes Joined(Bytes first, const Bytes& second)
 {
     first.insert(first.end(), second.begin(), second.end());
@@ -234,6 +242,14 @@ int main(int argc, char** argv)
     corpus.Write(state, "raw-parameter-chunk", raw(2, 0, parameters));
     corpus.Write(state, "parameter-chunk-then-document",
                  raw(2, 0, parameters).Append(text(2, customText).bytes));
+    // Hostile texts: a document nested 10,000 levels deep inside "params" (a stack overflow
+    // on a host thread once), and a text of 46 bytes, whose framing count equals the
+    // parameter count (read as parameter values once).
+    const std::string deepDocument =
+        "{\"params\":" + std::string(10000, '[') + std::string(10000, ']') + "}";
+    const std::string countSizedText = std::string(46, 'A');
+    corpus.Write(state, "deeply-nested-document", text(2, deepDocument));
+    corpus.Write(state, "text-of-46-bytes", text(2, countSizedText));
 
     // An int32 position and the chunk.
     const std::string chunk = "fuzz_parameter_chunk";
@@ -313,6 +329,13 @@ int main(int argc, char** argv)
                  chunkStep(own | 0, parameters.size(), 0, parameters));
     corpus.Write(aaxChunk, "apply-short-size-field", chunkStep(own | 0, 100, 0, customDocument));
     corpus.Write(aaxChunk, "fill", chunkStep(own | 2, 4096, 0, {}));
+    const Bytes deepFramed = FramedText(deepDocument);
+    corpus.Write(aaxChunk, "apply-then-compare-deeply-nested",
+                 chunkStep(own | 0, deepFramed.size(), 0, deepFramed)
+                     .Append(chunkStep(own | 1, deepFramed.size(), 0, deepFramed).bytes));
+    const Bytes countSized = FramedText(countSizedText);
+    corpus.Write(aaxChunk, "apply-text-of-46-bytes",
+                 chunkStep(own | 0, countSized.size(), 0, countSized));
     corpus.Write(aaxChunk, "queries", chunkStep(own | 3, 0, 1, {}));
 
     // Steps: 0 update by identifier text, 1 update by registered identifier, 2 editor change,

@@ -3,6 +3,8 @@
 
 #include "plugin/VantorKestrune.h"
 
+#include "framework/BoundedJson.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -49,15 +51,35 @@ const json& MemberOrNull(const json& object, const char* key)
     return found == object.end() ? null : *found;
 }
 
-// True when the chunk at position holds the parameter chunk's leading count, or no count at
-// all: only then is the chunk read as parameter values.
-bool LooksLikeParameterChunk(const StateChunk& chunk, int position, int parameterCount)
+} // namespace
+
+// True when the chunk at position holds a parameter chunk as SerializeParams writes it (the
+// parameter count, then one value per parameter, each inside its parameter's range), or no
+// count at all: only then is the chunk read as parameter values. A text whose length happens
+// to equal the parameter count is thus never taken for values.
+bool VantorKestrune::HoldsParameterChunk(const StateChunk& chunk, int position) const
 {
     std::int32_t count = 0;
-    return position < 0 || chunk.Get(&count, position) < 0 || count == parameterCount;
+    if (position < 0 || chunk.Get(&count, position) < 0)
+    {
+        return true;
+    }
+    if (count != ParameterCount())
+    {
+        return false;
+    }
+    int next = position + static_cast<int>(sizeof count);
+    for (int i = 0; i < ParameterCount(); ++i)
+    {
+        double value = 0.0;
+        next = chunk.Get(&value, next);
+        if (next < 0 || !(value >= Param(i)->Min() && value <= Param(i)->Max()))
+        {
+            return false;
+        }
+    }
+    return true;
 }
-
-} // namespace
 
 // Under the plug-in lock. Appends the framed document; true when the chunk is not empty.
 bool VantorKestrune::SerializeState(StateChunk& chunk)
@@ -101,7 +123,7 @@ int VantorKestrune::DeserializeState(const StateChunk& chunk, int position)
     catch (const StateDocumentError&)
     {
     }
-    if (!stateLoaded && LooksLikeParameterChunk(chunk, position, ParameterCount()))
+    if (!stateLoaded && HoldsParameterChunk(chunk, position))
     {
         UnserializeParams(chunk, position);
         return position;
@@ -117,7 +139,11 @@ int VantorKestrune::DeserializeState(const StateChunk& chunk, int position)
 void VantorKestrune::ApplyStateDocument(const std::string& text, bool& parametersChanged,
                                         bool& parametersAnnounced)
 {
-    const json document = json::parse(text);
+    const json document = ParseBoundedJson(text);
+    if (document.is_discarded())
+    {
+        throw StateDocumentError("not one JSON value, or nested too deeply");
+    }
     if (!document.is_object() && !document.is_null())
     {
         throw StateDocumentError("state document is not an object");
@@ -128,7 +154,11 @@ void VantorKestrune::ApplyStateDocument(const std::string& text, bool& parameter
     {
         throw StateDocumentError("\"params\" is not an array");
     }
-    for (const json& entry : params.is_array() ? params : json::array())
+    // Both operands are references: the entries are walked in place, never copied (a copy
+    // of a foreign tree recurses as deep as the tree nests).
+    static const json noEntries = json::array();
+    const json& entries = params.is_array() ? params : noEntries;
+    for (const json& entry : entries)
     {
         if (!entry.is_object() && !entry.is_null())
         {

@@ -75,6 +75,7 @@ private:
                             bool& parametersAnnounced);
     void ApplyStoredCurve(const nlohmann::json& document);
     void AnnounceRestoredParameters();
+    bool HoldsParameterChunk(const StateChunk& chunk, int position) const;
 
     // Editor feedback hooks (plugin/EditorFeedback.cpp), called at the points where the editor
     // follows the plug-in: after the engine ran a block (analyser display, faders after a

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -320,6 +322,77 @@ TEST(StateDocument, MalformedDocumentsLeaveEngineAndParametersInAgreement)
         // Text bytes are never taken for parameter values.
         EXPECT_EQ(Value(*plugin, kParamGain6), -2.0) << c.text;
         EXPECT_EQ(Value(*plugin, kParamEqAmount), 50.0) << c.text;
+    }
+}
+
+// Runs `work` on a thread with a stack as small as some hosts give their worker threads.
+template <typename Work> void OnSmallStack(Work work)
+{
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, 256 * 1024);
+    pthread_t thread;
+    auto run = [](void* argument) -> void*
+    {
+        (*static_cast<Work*>(argument))();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attributes, run, &work), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+}
+
+// Documents nested far deeper than any saved state are refused while parsing: no stack
+// overflow on a 256 kB thread, and the instance keeps its values.
+TEST(StateDocument, DeeplyNestedDocumentsFailCleanly)
+{
+    const std::string deep(100000, '[');
+    const std::string texts[] = {
+        deep + std::string(100000, ']'),
+        "{\"params\":" + deep + std::string(100000, ']') + "}",
+        "{\"params\":[{\"name\":\"Gain 3\",\"value\":" + deep,
+        std::string(20000, '{'),
+    };
+    for (const std::string& text : texts)
+    {
+        for (bool afterGoodDocument : {false, true})
+        {
+            auto plugin = Prepared();
+            Set(*plugin, kParamGain6, -2.0);
+            if (afterGoodDocument)
+            {
+                StateChunk good;
+                plugin->SerializeState(good);
+                plugin->DeserializeState(good, 0);
+            }
+            const StateChunk chunk = Framed(text);
+            OnSmallStack([&] { plugin->DeserializeState(chunk, 0); });
+            EXPECT_EQ(Value(*plugin, kParamGain6), -2.0);
+            EXPECT_EQ(plugin->StateLoaded(), afterGoodDocument);
+        }
+    }
+}
+
+// A framed text of 46 bytes starts with the count 46, as a parameter chunk of the 46
+// parameters does; neither it nor any other text is read as parameter values.
+TEST(StateDocument, TextsAreNeverReadAsParameterChunks)
+{
+    const std::string texts[] = {
+        std::string(46, 'A'),
+        "{\"params\":[{\"name\":\"Gain 0\",\"value\":1}", // 46 bytes, cut short
+        std::string(46, '\0'),
+        std::string(400, '\x7f'),
+    };
+    for (const std::string& text : texts)
+    {
+        auto plugin = Prepared();
+        const StateChunk chunk = Framed(text);
+        plugin->DeserializeState(chunk, 0);
+        for (int i = 0; i < plugin->ParameterCount(); ++i)
+        {
+            EXPECT_EQ(plugin->Param(i)->Value(), plugin->Param(i)->DefaultValue())
+                << text.size() << " " << i;
+        }
     }
 }
 
