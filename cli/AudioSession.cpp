@@ -1,5 +1,8 @@
 #include "cli/AudioSession.h"
 
+#include "output/SoundWriter.h"
+#include "plugin/StateDocumentShape.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -36,21 +39,6 @@ nlohmann::ordered_json DbOrNull(double db)
     return std::isfinite(db) ? nlohmann::ordered_json(db) : nlohmann::ordered_json(nullptr);
 }
 
-std::string TemporaryPathFor(const std::string& path)
-{
-    const std::filesystem::path target(path);
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty())
-    {
-        folder = ".";
-    }
-    std::string name = ".";
-    name += target.filename().string();
-    name += ".tmp-";
-    name += std::to_string(getpid());
-    return (folder / name).string();
-}
-
 void RefuseDirectory(const std::string& path, const char* verb)
 {
     std::error_code error;
@@ -58,13 +46,6 @@ void RefuseDirectory(const std::string& path, const char* verb)
     {
         throw ToolError(std::string("cannot ") + verb + " " + path + ": it is a directory");
     }
-}
-
-bool SameFile(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    return !b.empty() && std::filesystem::exists(a, error) &&
-           std::filesystem::equivalent(a, b, error);
 }
 
 class ProgressBar
@@ -143,49 +124,6 @@ bool ParseValue(const IPlugParameter& param, const std::string& text, double& va
     return errno == 0 && end == text.c_str() + text.size() && std::isfinite(value);
 }
 
-std::string ReadWholeFile(const std::string& path)
-{
-    RefuseDirectory(path, "read");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-    {
-        throw ToolError("cannot read " + path + ": " + std::strerror(errno));
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// What --state accepts: the shape of the documents the plug-in writes. The plug-in itself
-// takes any object (a host may hand it anything), but a file a user names is expected to be one
-// it saved, so an empty object or a stray JSON file is refused instead of silently ignored.
-bool LooksLikeStateDocument(const std::string& text)
-{
-    const nlohmann::json document = nlohmann::json::parse(text, nullptr, false);
-    if (!document.is_object() || !document.contains("params") || !document["params"].is_array())
-    {
-        return false;
-    }
-    for (const nlohmann::json& entry : document["params"])
-    {
-        if (!entry.is_object() || !entry.contains("name") || !entry["name"].is_string() ||
-            !entry.contains("value") || !entry["value"].is_number())
-        {
-            return false;
-        }
-    }
-    if (document.contains("eqcomp"))
-    {
-        const nlohmann::json& curve = document["eqcomp"];
-        if (!curve.is_array() ||
-            !std::all_of(curve.begin(), curve.end(), [](const auto& v) { return v.is_number(); }))
-        {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 int CheckedBlockSize(int frames)
@@ -236,57 +174,14 @@ AudioData ReadAudioFile(const std::string& path)
     return audio;
 }
 
-StagedFile::StagedFile(std::string path)
-    : path_(std::move(path)), temporary_(TemporaryPathFor(path_))
+output::OutputFile StageAudioFile(const std::string& path, const AudioData& audio,
+                                  const std::vector<std::string>& inputs)
 {
-    RefuseDirectory(path_, "write");
-}
-
-StagedFile::StagedFile(StagedFile&& other) noexcept
-    : path_(std::move(other.path_)), temporary_(std::move(other.temporary_))
-{
-    other.temporary_.clear();
-}
-
-StagedFile::~StagedFile()
-{
-    if (!temporary_.empty())
-    {
-        std::error_code error;
-        std::filesystem::remove(temporary_, error);
-    }
-}
-
-void StagedFile::Commit()
-{
-    std::error_code error;
-    std::filesystem::rename(temporary_, path_, error);
-    if (error)
-    {
-        throw ToolError("cannot write " + path_ + ": " + error.message());
-    }
-    temporary_.clear();
-}
-
-StagedFile StageAudioFile(const std::string& path, const AudioData& audio,
-                          const std::string& protectedInput)
-{
-    if (SameFile(path, protectedInput))
-    {
-        throw ToolError("the output " + path + " is the input file; choose another name");
-    }
-    StagedFile staged(path);
+    output::OutputFile file = output::OutputFile::Open(path, inputs);
     SF_INFO info{};
     info.samplerate = audio.sampleRateHz;
     info.channels = static_cast<int>(audio.channels.size());
     info.format = audio.format;
-    SNDFILE* file = sf_open(staged.TemporaryPath().c_str(), SFM_WRITE, &info);
-    if (file == nullptr)
-    {
-        throw ToolError("cannot write " + path + ": " + sf_strerror(nullptr));
-    }
-    // Integer formats clip instead of wrapping around when the result exceeds full scale.
-    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     const std::size_t channels = audio.channels.size();
     std::vector<double> interleaved(static_cast<std::size_t>(audio.Frames()) * channels);
     for (std::size_t j = 0; j < static_cast<std::size_t>(audio.Frames()); ++j)
@@ -296,40 +191,30 @@ StagedFile StageAudioFile(const std::string& path, const AudioData& audio,
             interleaved[j * channels + c] = audio.channels[c][j];
         }
     }
-    const sf_count_t written = sf_writef_double(file, interleaved.data(), audio.Frames());
-    const int closed = sf_close(file);
-    if (written != audio.Frames() || closed != 0)
-    {
-        throw ToolError("cannot write " + path);
-    }
-    return staged;
+    output::SoundWriter writer(file, info);
+    writer.Write(interleaved.data(), audio.Frames());
+    writer.Close();
+    return file;
 }
 
-StagedFile StageTextFile(const std::string& path, const std::string& text)
+output::OutputFile StageTextFile(const std::string& path, const std::string& text,
+                                 const std::vector<std::string>& inputs)
 {
-    StagedFile staged(path);
-    std::ofstream out(staged.TemporaryPath(), std::ios::binary);
-    if (!out)
-    {
-        throw ToolError("cannot write " + path + ": " + std::strerror(errno));
-    }
-    out << text;
-    if (!out.flush())
-    {
-        throw ToolError("cannot write " + path);
-    }
-    return staged;
+    output::OutputFile file = output::OutputFile::Open(path, inputs);
+    file.Write(text);
+    return file;
 }
 
 void WriteAudioFile(const std::string& path, const AudioData& audio,
-                    const std::string& protectedInput)
+                    const std::vector<std::string>& inputs)
 {
-    StageAudioFile(path, audio, protectedInput).Commit();
+    StageAudioFile(path, audio, inputs).Commit();
 }
 
-void WriteTextFile(const std::string& path, const std::string& text)
+void WriteTextFile(const std::string& path, const std::string& text,
+                   const std::vector<std::string>& inputs)
 {
-    StageTextFile(path, text).Commit();
+    StageTextFile(path, text, inputs).Commit();
 }
 
 HostSession::HostSession(int sampleRateHz, int blockFrames)
@@ -379,7 +264,7 @@ void HostSession::ApplySetting(const std::string& setting)
 
 void HostSession::LoadStateFile(const std::string& path)
 {
-    const std::string text = ReadWholeFile(path);
+    const std::string text = output::ReadBoundedFile(path, kMaxStateFileBytes);
     if (!LooksLikeStateDocument(text))
     {
         throw ToolError(path + " is not a state document");

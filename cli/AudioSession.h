@@ -11,6 +11,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "output/OutputFile.h"
+
 class VantorKestrune;
 
 // A failure the tool reports as one line and exit status 1.
@@ -38,36 +40,19 @@ struct AudioData
 // header says is read as far as its data goes, as libsndfile reads it.
 AudioData ReadAudioFile(const std::string& path);
 
-// An output file being written: the content goes to a hidden temporary file next to `path`
-// (same folder, so the rename cannot cross file systems), and Commit renames it over `path`.
-// A staged file that is not committed removes its temporary, so a command that fails leaves
-// neither a half-written output nor a temporary behind. Refuses a `path` that is a directory.
-class StagedFile
-{
-public:
-    explicit StagedFile(std::string path);
-    StagedFile(StagedFile&& other) noexcept;
-    StagedFile& operator=(StagedFile&&) = delete;
-    ~StagedFile();
-
-    const std::string& Path() const { return path_; }
-    const std::string& TemporaryPath() const { return temporary_; }
-    // Renames the temporary over the path; a ToolError if that fails.
-    void Commit();
-
-private:
-    std::string path_;
-    std::string temporary_; // empty once committed or moved from
-};
-
-// Writes `audio` into a staged file; refuses to write over `protectedInput`.
-StagedFile StageAudioFile(const std::string& path, const AudioData& audio,
-                          const std::string& protectedInput = "");
-StagedFile StageTextFile(const std::string& path, const std::string& text);
+// Outputs are checked and staged by output::OutputFile (see there: a regular file is written
+// to a temporary and renamed into place on Commit, devices, FIFOs and "-" are written directly,
+// directories, read-only files and the inputs themselves are refused). These write the whole
+// content; the caller commits, so that several outputs can be committed together.
+output::OutputFile StageAudioFile(const std::string& path, const AudioData& audio,
+                                  const std::vector<std::string>& inputs = {});
+output::OutputFile StageTextFile(const std::string& path, const std::string& text,
+                                 const std::vector<std::string>& inputs = {});
 // Stage and commit at once.
 void WriteAudioFile(const std::string& path, const AudioData& audio,
-                    const std::string& protectedInput = "");
-void WriteTextFile(const std::string& path, const std::string& text);
+                    const std::vector<std::string>& inputs = {});
+void WriteTextFile(const std::string& path, const std::string& text,
+                   const std::vector<std::string>& inputs = {});
 
 // One plug-in instance prepared as a host prepares it: sample rate, block size, reset.
 class HostSession

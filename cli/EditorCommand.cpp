@@ -51,7 +51,8 @@ void RunEditor(const EditorOptions& options)
         session.ApplySetting(setting);
     if (!options.input.empty())
         session.Process(audio);
-    kestrune::cli::WriteEditorPicture(session.Plugin(), options.output, hover, press);
+    kestrune::cli::WriteEditorPicture(session.Plugin(), options.output, hover, press,
+                                      {options.stateFile});
 }
 
 } // namespace

@@ -10,21 +10,45 @@
 namespace kestrune::cli
 {
 
-void WritePng(cairo_surface_t* surface, const std::string& path)
+void WritePng(cairo_surface_t* surface, const std::string& path,
+              const std::vector<std::string>& inputs)
 {
     cairo_surface_flush(surface);
-    StagedFile staged(path);
-    const cairo_status_t status =
-        cairo_surface_write_to_png(surface, staged.TemporaryPath().c_str());
+    output::OutputFile file = output::OutputFile::Open(path, inputs);
+    // The stream callback cannot throw through cairo: a write error is kept and reported after.
+    struct Sink
+    {
+        output::OutputFile& file;
+        std::string error;
+    } sink{file, {}};
+    const auto write = [](void* closure, const unsigned char* data, unsigned int length)
+    {
+        auto& target = *static_cast<Sink*>(closure);
+        try
+        {
+            target.file.Write(data, length);
+            return CAIRO_STATUS_SUCCESS;
+        }
+        catch (const output::FileError& error)
+        {
+            target.error = error.what();
+            return CAIRO_STATUS_WRITE_ERROR;
+        }
+    };
+    const cairo_status_t status = cairo_surface_write_to_png_stream(surface, write, &sink);
+    if (!sink.error.empty())
+    {
+        throw ToolError(sink.error);
+    }
     if (status != CAIRO_STATUS_SUCCESS)
     {
         throw ToolError("cannot write " + path + ": " + cairo_status_to_string(status));
     }
-    staged.Commit();
+    file.Commit();
 }
 
 void WriteEditorPicture(VantorKestrune& plug, const std::string& path, EditorPoint hover,
-                        EditorPoint press)
+                        EditorPoint press, const std::vector<std::string>& inputs)
 {
     auto* graphics = dynamic_cast<IGraphics*>(plug.Editor());
     auto* surface = dynamic_cast<ycairo_surface*>(plug.EditorSurface());
@@ -36,7 +60,7 @@ void WriteEditorPicture(VantorKestrune& plug, const std::string& path, EditorPoi
         graphics->DispatchMouseDown(press.x, press.y, {true, false, false, false, false});
     graphics->MarkAllControlsDirty();
     graphics->DrawArea(Rect(0, 0, graphics->Width(), graphics->Height()));
-    WritePng(surface->Surface(), path);
+    WritePng(surface->Surface(), path, inputs);
 }
 
 } // namespace kestrune::cli

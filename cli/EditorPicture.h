@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <string>
+#include <vector>
 
 class VantorKestrune;
 
@@ -20,9 +21,11 @@ struct EditorPoint
 // and writes the 800 x 600 picture as PNG (a temporary file renamed over `path`). A ToolError
 // when the plug-in has no editor or the file cannot be written.
 void WriteEditorPicture(VantorKestrune& plug, const std::string& path, EditorPoint hover,
-                        EditorPoint press);
+                        EditorPoint press, const std::vector<std::string>& inputs = {});
 
-// Writes a cairo surface as PNG through a temporary file next to `path`; a ToolError on failure.
-void WritePng(cairo_surface_t* surface, const std::string& path);
+// Writes a cairo surface as PNG to an output::OutputFile (never over one of `inputs`); a
+// ToolError or output::FileError on failure.
+void WritePng(cairo_surface_t* surface, const std::string& path,
+              const std::vector<std::string>& inputs = {});
 
 } // namespace kestrune::cli

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "output/OutputFile.h"
+
 #include "cli/AudioSession.h"
 #include "cli/Commands.h"
 
@@ -34,10 +36,18 @@ void RunProcess(const ProcessOptions& options)
     session.Process(audio);
     // Both outputs are written before either is renamed into place: a state file that cannot
     // be written leaves no audio output behind either.
-    StagedFile output = StageAudioFile(options.output, audio, options.input);
+    // The state may be saved back over the state file it was loaded from, but nothing is
+    // written over the audio input, and the audio not over the state file.
+    if (!options.saveStateFile.empty() && output::SamePath(options.output, options.saveStateFile))
+    {
+        throw ToolError("the audio output and --save-state name the same file " + options.output);
+    }
+    output::OutputFile output =
+        StageAudioFile(options.output, audio, {options.input, options.stateFile});
     if (!options.saveStateFile.empty())
     {
-        StagedFile state = StageTextFile(options.saveStateFile, session.StateDocument());
+        output::OutputFile state =
+            StageTextFile(options.saveStateFile, session.StateDocument(), {options.input});
         output.Commit();
         state.Commit();
         return;

@@ -34,7 +34,7 @@ void RunResponse(const ResponseOptions& options)
     if (!options.input.empty())
         session.Process(audio);
     const auto data = kestrune::cli::CollectResponseData(session.Plugin(), !options.input.empty());
-    kestrune::cli::WriteResponsePicture(data, options.output);
+    kestrune::cli::WriteResponsePicture(data, options.output, {options.stateFile});
 }
 
 } // namespace

@@ -276,7 +276,8 @@ ResponseData CollectResponseData(const VantorKestrune& plug, bool showLevels)
     return data;
 }
 
-void WriteResponsePicture(const ResponseData& data, const std::string& path)
+void WriteResponsePicture(const ResponseData& data, const std::string& path,
+                          const std::vector<std::string>& inputs)
 {
     const std::array<double, kResponseBands> flat{};
     const CombinedResponse response(data.sampleRateHz, data.bypassed ? flat : data.bandGainsDb);
@@ -308,7 +309,7 @@ void WriteResponsePicture(const ResponseData& data, const std::string& path)
     cairo_destroy(cr);
     try
     {
-        WritePng(surface, path);
+        WritePng(surface, path, inputs);
     }
     catch (...)
     {

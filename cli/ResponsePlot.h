@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 class VantorKestrune;
 
@@ -42,6 +43,7 @@ private:
 
 // Draws the plot (magnitude over 20 Hz - 20 kHz on a log axis, gains as points, levels as
 // bars) and writes it as PNG; a ToolError when the file cannot be written.
-void WriteResponsePicture(const ResponseData& data, const std::string& path);
+void WriteResponsePicture(const ResponseData& data, const std::string& path,
+                          const std::vector<std::string>& inputs = {});
 
 } // namespace kestrune::cli

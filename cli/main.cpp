@@ -31,6 +31,11 @@ void SetCommandWork(CLI::App& command, CommandContext& context, std::function<vo
                 std::fprintf(stderr, "kestrune %s: %s\n", command.get_name().c_str(), error.what());
                 context.exitCode = 1;
             }
+            catch (const output::FileError& error)
+            {
+                std::fprintf(stderr, "kestrune %s: %s\n", command.get_name().c_str(), error.what());
+                context.exitCode = 1;
+            }
         });
 }
 

@@ -5,6 +5,9 @@
 
 #include "aax/host/AaxHost.h"
 #include "aax/host/HostWindow.h"
+#include "output/OutputFile.h"
+#include "output/SoundWriter.h"
+#include "plugin/StateDocumentShape.h"
 
 #include <CLI/CLI.hpp>
 #include <sndfile.h>
@@ -18,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -177,11 +181,11 @@ bool ParseSetting(const std::string& text, bool timed, Setting* setting, std::st
             *error = "expected NAME=VALUE@SECONDS: " + text;
             return false;
         }
-        try
-        {
-            setting->atSeconds = std::stod(setting->value.substr(at + 1));
-        }
-        catch (const std::exception&)
+        const std::string time = setting->value.substr(at + 1);
+        char* end = nullptr;
+        setting->atSeconds = std::strtod(time.c_str(), &end);
+        if (time.empty() || *end != '\0' || !std::isfinite(setting->atSeconds) ||
+            setting->atSeconds < 0.0)
         {
             *error = "not a time in seconds: " + text;
             return false;
@@ -191,26 +195,39 @@ bool ParseSetting(const std::string& text, bool timed, Setting* setting, std::st
     return true;
 }
 
-// Host update of a setting: the value is a display text of the parameter or a real value.
-bool ApplySetting(aaxhost::Instance& instance, const Setting& setting, std::string* error)
+// The parameter a setting names and its value, normalised: the value is a display text of the
+// parameter or a real value. Changes nothing, so every setting is checked before processing.
+AAX_IParameter* ResolveSetting(aaxhost::Instance& instance, const Setting& setting,
+                               double* normalized, std::string* error)
 {
     AAX_IParameter* parameter = instance.FindParameterByName(setting.name);
     if (parameter == nullptr)
     {
         *error = "unknown parameter: " + setting.name;
-        return false;
+        return nullptr;
     }
-    double normalized = 0.0;
-    if (!parameter->GetNormalizedValueFromString(setting.value.c_str(), &normalized))
+    if (!parameter->GetNormalizedValueFromString(setting.value.c_str(), normalized))
     {
         char* end = nullptr;
         const double real = std::strtod(setting.value.c_str(), &end);
-        if (end == setting.value.c_str() || *end != '\0' ||
-            !parameter->GetNormalizedValueFromDouble(real, &normalized))
+        if (end == setting.value.c_str() || *end != '\0' || !std::isfinite(real) ||
+            !parameter->GetNormalizedValueFromDouble(real, normalized))
         {
             *error = "not a value of " + setting.name + ": " + setting.value;
-            return false;
+            return nullptr;
         }
+    }
+    return parameter;
+}
+
+// Host update of a setting.
+bool ApplySetting(aaxhost::Instance& instance, const Setting& setting, std::string* error)
+{
+    double normalized = 0.0;
+    AAX_IParameter* parameter = ResolveSetting(instance, setting, &normalized, error);
+    if (parameter == nullptr)
+    {
+        return false;
     }
     const AAX_Result result = instance.SetParameter(parameter->Identifier(), normalized);
     if (result != AAX_SUCCESS)
@@ -359,10 +376,12 @@ int ProcessFile(const Options& options, const aaxhost::Module& module)
     std::string error;
     if (!options.stateFile.empty())
     {
-        std::ifstream stateStream(options.stateFile, std::ios::binary);
-        std::stringstream text;
-        text << stateStream.rdbuf();
-        if (!stateStream || instance.ApplyChunk(FramedDocument(text.str())) != AAX_SUCCESS)
+        const std::string text = output::ReadBoundedFile(options.stateFile, kMaxStateFileBytes);
+        if (!LooksLikeStateDocument(text))
+        {
+            return Fail(options.stateFile + " is not a state document");
+        }
+        if (instance.ApplyChunk(FramedDocument(text)) != AAX_SUCCESS)
         {
             return Fail("cannot apply state " + options.stateFile);
         }
@@ -380,22 +399,33 @@ int ProcessFile(const Options& options, const aaxhost::Module& module)
     for (const std::string& text : options.automations)
     {
         Setting setting;
+        double normalized = 0.0;
         if (!ParseSetting(text, true, &setting, &error) ||
-            instance.FindParameterByName(setting.name) == nullptr)
+            ResolveSetting(instance, setting, &normalized, &error) == nullptr)
         {
-            return Fail(error.empty() ? "unknown parameter: " + setting.name : error);
+            return Fail(error);
         }
         automations.push_back(setting);
     }
     std::stable_sort(automations.begin(), automations.end(),
                      [](const Setting& a, const Setting& b) { return a.atSeconds < b.atSeconds; });
 
-    SF_INFO outputInfo = inputInfo;
-    SoundFile output(options.output, SFM_WRITE, &outputInfo);
-    if (output.get() == nullptr)
+    // Both outputs are checked and opened before the first block; they are committed together
+    // at the end, so a failure anywhere leaves neither behind.
+    // The state may be saved back over the state file it was loaded from, but nothing is
+    // written over the audio input, and the audio not over the state file.
+    if (!options.saveStateFile.empty() && output::SamePath(options.output, options.saveStateFile))
     {
-        return Fail("cannot write " + options.output + ": " + sf_strerror(nullptr));
+        return Fail("the audio output and --save-state name the same file " + options.output);
     }
+    output::OutputFile audioFile =
+        output::OutputFile::Open(options.output, {options.input, options.stateFile});
+    std::optional<output::OutputFile> stateFile;
+    if (!options.saveStateFile.empty())
+    {
+        stateFile.emplace(output::OutputFile::Open(options.saveStateFile, {options.input}));
+    }
+    output::SoundWriter output(audioFile, inputInfo);
     const int block = options.blockFrames;
     const auto channelCount = static_cast<size_t>(channels);
     std::vector<float> interleaved(static_cast<size_t>(block) * channelCount);
@@ -446,9 +476,10 @@ int ProcessFile(const Options& options, const aaxhost::Module& module)
                     out[c][static_cast<size_t>(i)];
             }
         }
-        sf_writef_float(output.get(), interleaved.data(), got);
+        output.Write(interleaved.data(), got);
         framesDone = blockEnd;
     }
+    output.Close();
     if (!options.quiet)
     {
         std::printf("rendered %" PRId64 " frames, %d channels, blocks of %d\n", framesDone,
@@ -476,14 +507,14 @@ int ProcessFile(const Options& options, const aaxhost::Module& module)
         std::printf("chunk %zu bytes; fresh instance equal before %s, after applying %s\n",
                     chunk.size(), equalBefore ? "yes" : "no", equalAfter ? "yes" : "no");
     }
-    if (!options.saveStateFile.empty())
+    if (stateFile)
     {
-        std::ofstream stateStream(options.saveStateFile, std::ios::binary);
-        stateStream << DocumentText(chunk);
-        if (!stateStream)
-        {
-            return Fail("cannot write " + options.saveStateFile);
-        }
+        stateFile->Write(DocumentText(chunk));
+    }
+    audioFile.Commit();
+    if (stateFile)
+    {
+        stateFile->Commit();
     }
     if (options.editor)
     {
@@ -554,7 +585,14 @@ int main(int argc, char** argv)
         }
         if (!options.input.empty())
         {
-            status = ProcessFile(options, *module);
+            try
+            {
+                status = ProcessFile(options, *module);
+            }
+            catch (const output::FileError& fileError)
+            {
+                status = Fail(fileError.what());
+            }
         }
         else if (options.editor)
         {

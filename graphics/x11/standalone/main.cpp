@@ -147,7 +147,7 @@ int Run(const Options& options)
     player.Stop();
     if (!options.saveState.empty())
     {
-        WriteTextFile(options.saveState, session.StateDocument());
+        WriteTextFile(options.saveState, session.StateDocument(), {options.input});
     }
     return 0;
 }
