@@ -217,9 +217,21 @@ void WriteTextFile(const std::string& path, const std::string& text,
     StageTextFile(path, text, inputs).Commit();
 }
 
+int CheckedSampleRate(int sampleRateHz)
+{
+    if (!VantorKestrune::SupportsSampleRate(sampleRateHz))
+    {
+        throw ToolError("the sample rate " + std::to_string(sampleRateHz) +
+                        " Hz is not supported (" + std::to_string(kMinSampleRateHz) + " to " +
+                        std::to_string(kMaxSampleRateHz) + " Hz)");
+    }
+    return sampleRateHz;
+}
+
 HostSession::HostSession(int sampleRateHz, int blockFrames)
     : plugin_(CreatePlugin()), blockFrames_(CheckedBlockSize(blockFrames))
 {
+    CheckedSampleRate(sampleRateHz);
     plugin_->SetHostSampleRate(sampleRateHz);
     plugin_->SetHostBlockSize(blockFrames_);
     plugin_->ResetProcessing();

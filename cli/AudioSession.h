@@ -87,3 +87,5 @@ private:
 
 // Parses the --block value: a positive frame count.
 int CheckedBlockSize(int frames);
+// The rate itself when the plug-in supports it (8 kHz to 768 kHz); a ToolError otherwise.
+int CheckedSampleRate(int sampleRateHz);

@@ -12,8 +12,12 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include <nlohmann/json.hpp>
 #include <sndfile.h>
+#include <thread>
 #include <unistd.h>
 
 #include "tests/cli/ToolRunner.h"
@@ -427,3 +431,163 @@ TEST_F(AudioCommands, DemoWritesItsFourFiles)
 }
 
 } // namespace
+
+namespace
+{
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// A tmpfs of `kilobytes` mounted at `folder` for the test's lifetime, where the machine lets the
+// test mount one (root in a container that allows it); Mounted() tells.
+class SmallDisk
+{
+public:
+    SmallDisk(const fs::path& folder, int kilobytes) : folder_(folder)
+    {
+        fs::create_directories(folder_);
+        const std::string command = "mount -t tmpfs -o size=" + std::to_string(kilobytes) +
+                                    "k kestrune-test '" + folder_.string() + "' 2>/dev/null";
+        mounted_ = std::system(command.c_str()) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted_)
+        {
+            [[maybe_unused]] const int status =
+                std::system(("umount '" + folder_.string() + "' 2>/dev/null").c_str());
+        }
+    }
+    bool Mounted() const { return mounted_; }
+
+private:
+    fs::path folder_;
+    bool mounted_ = false;
+};
+
+} // namespace
+
+// Every kind of output path, as users hand them over: each is written, written through or
+// refused as its kind asks, and nothing a user had is lost or replaced by a half-written file.
+// Device nodes and FIFOs are the test's own, made in its folder.
+TEST_F(AudioCommands, OutputPathsAreWrittenAsTheirKindAsks)
+{
+    const std::string in = WriteSine("in.wav", 2, 4000, 440.0);
+    ASSERT_EQ(RunTool("process '" + in + "' '" + Path("plain.wav") + "'").exitStatus, 0);
+    const std::string expected = ReadAll(Path("plain.wav"));
+    ASSERT_EQ(expected.substr(0, 4), "RIFF");
+
+    // Standard output carries the same bytes as a file.
+    EXPECT_EQ(RunTool("process '" + in + "' -").output, expected);
+
+    // A symlink is written through: the link stays, its target gets the audio and keeps its
+    // permission bits; a dangling link creates its target.
+    WriteBytes(dir_ / "target.wav", "old");
+    fs::permissions(dir_ / "target.wav", fs::perms(0640));
+    fs::create_symlink("target.wav", dir_ / "link.wav");
+    EXPECT_EQ(RunTool("process '" + in + "' '" + Path("link.wav") + "'").exitStatus, 0);
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.wav"));
+    EXPECT_EQ(ReadAll(dir_ / "target.wav"), expected);
+    EXPECT_EQ(fs::status(dir_ / "target.wav").permissions(), fs::perms(0640));
+    fs::create_symlink("new-target.wav", dir_ / "dangling.wav");
+    EXPECT_EQ(RunTool("process '" + in + "' '" + Path("dangling.wav") + "'").exitStatus, 0);
+    EXPECT_EQ(ReadAll(dir_ / "new-target.wav"), expected);
+
+    // A FIFO is written directly: a reader gets the whole file.
+    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+    std::string fromFifo;
+    std::thread reader([&] { fromFifo = ReadAll(dir_ / "fifo"); });
+    const ToolResult toFifo = RunTool("process '" + in + "' '" + Path("fifo") + "'", true);
+    reader.join();
+    EXPECT_EQ(toFifo.exitStatus, 0) << toFifo.output;
+    EXPECT_EQ(fromFifo, expected);
+    EXPECT_EQ(fs::status(dir_ / "fifo").type(), fs::file_type::fifo);
+
+    // Device nodes of the test's own: a null device stays a device, a full one reports the
+    // error it gives.
+    const bool devices = mknod(Path("null").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0 &&
+                         mknod(Path("full").c_str(), S_IFCHR | 0600, makedev(1, 7)) == 0;
+    if (devices)
+    {
+        EXPECT_EQ(RunTool("process '" + in + "' '" + Path("null") + "'").exitStatus, 0);
+        EXPECT_EQ(fs::status(dir_ / "null").type(), fs::file_type::character);
+        const ToolResult full = RunTool("process '" + in + "' '" + Path("full") + "'", true);
+        EXPECT_EQ(full.exitStatus, 1);
+        EXPECT_NE(full.output.find("No space left on device"), std::string::npos) << full.output;
+        EXPECT_EQ(std::count(full.output.begin(), full.output.end(), '\n'), 1) << full.output;
+        EXPECT_EQ(fs::status(dir_ / "full").type(), fs::file_type::character);
+    }
+
+    // Refused before anything is written, the existing file untouched: a read-only file (also
+    // for root), the input itself through a hard link and through a symlink.
+    WriteBytes(dir_ / "readonly.wav", "keep");
+    fs::permissions(dir_ / "readonly.wav", fs::perms(0444));
+    fs::create_hard_link(in, dir_ / "hard.wav");
+    fs::create_symlink("in.wav", dir_ / "soft.wav");
+    const auto inputBytes = ReadAll(in);
+    for (const char* name : {"readonly.wav", "hard.wav", "soft.wav"})
+    {
+        const ToolResult run = RunTool("process '" + in + "' '" + Path(name) + "'", true);
+        EXPECT_EQ(run.exitStatus, 1) << name;
+        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
+    }
+    EXPECT_EQ(ReadAll(dir_ / "readonly.wav"), "keep");
+    EXPECT_EQ(ReadAll(in), inputBytes);
+
+    // No temporary is left anywhere.
+    for (const auto& entry : fs::directory_iterator(dir_))
+    {
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    }
+}
+
+// A disk that fills up while the output is written: exit status 1 and neither a cut file nor
+// a temporary left; an existing output stays as it was.
+TEST_F(AudioCommands, AFullDiskLeavesNoCutFile)
+{
+    const std::string in = WriteSine("in.wav", 2, 44100, 440.0); // 265 kB of 24-bit audio
+    const SmallDisk disk(dir_ / "small", 64);
+    if (!disk.Mounted())
+    {
+        GTEST_SKIP() << "this machine does not let the test mount a small disk";
+    }
+    WriteBytes(dir_ / "small" / "out.wav", "previous");
+    const ToolResult run = RunTool("process '" + in + "' '" + Path("small/out.wav") + "'", true);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_NE(run.output.find("No space left on device"), std::string::npos) << run.output;
+    EXPECT_EQ(ReadAll(dir_ / "small" / "out.wav"), "previous");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "small"), fs::directory_iterator()), 1);
+}
+
+// The supported rates, 8 kHz to 768 kHz, process (the Auto EQ at 16 kHz learns without a NaN);
+// other rates are refused with one line.
+TEST_F(AudioCommands, SampleRatesOutsideTheSupportedRangeAreRefused)
+{
+    const std::string low = WriteSine("low.wav", 2, 4000, 440.0, 0.5, 4000);
+    const ToolResult refused = RunTool("process '" + low + "' '" + Path("out.wav") + "'", true);
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_NE(refused.output.find("8000 to 768000 Hz"), std::string::npos) << refused.output;
+    EXPECT_FALSE(fs::exists(dir_ / "out.wav"));
+
+    const std::string in =
+        WriteSine("in16k.wav", 2, 32000, 1000.0, 0.5, 16000, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    const ToolResult run = RunTool("process '" + in + "' '" + Path("out.wav") +
+                                       "' --set 'Auto Eq=Static' --set 'Gain 26=6'",
+                                   true);
+    ASSERT_EQ(run.exitStatus, 0) << run.output;
+    const Audio out = Read(Path("out.wav"));
+    ASSERT_EQ(out.info.samplerate, 16000);
+    double peak = 0.0;
+    for (double sample : out.samples)
+    {
+        ASSERT_TRUE(std::isfinite(sample));
+        peak = std::max(peak, std::fabs(sample));
+    }
+    EXPECT_GT(peak, 0.1);
+    EXPECT_LT(peak, 2.0);
+}
