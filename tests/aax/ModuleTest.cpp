@@ -411,6 +411,26 @@ TEST_F(ModuleTest, ChunkRoundTripThroughAFreshInstance)
     EXPECT_FALSE(equal);
 }
 
+// A state saved while "Reset EQ" was left on (host automation): the host echoes every restored
+// value back as a host change, and the gains stay as they were saved.
+TEST_F(ModuleTest, ChunkWithResetEqOnKeepsItsGainsThroughTheHostsEcho)
+{
+    auto source = MakeInstance(2);
+    ASSERT_EQ(source->SetParameter("40", 1.0), AAX_SUCCESS); // "Reset EQ" on
+    ASSERT_EQ(source->SetParameter("11", 0.7), AAX_SUCCESS); // "Gain 10" +6 dB
+    AAX_Result result = AAX_ERROR_NULL_OBJECT;
+    const std::vector<char> chunk = source->TakeChunk(&result);
+    ASSERT_EQ(result, AAX_SUCCESS);
+
+    auto target = MakeInstance(2);
+    ASSERT_EQ(target->ApplyChunk(chunk), AAX_SUCCESS);
+    ASSERT_EQ(target->HostAutomation().Events().size(), 46u);
+    EXPECT_EQ(ValueText(*target->Effect()->GetParameterByID("11")), "6.00 dB");
+    bool equal = false;
+    ASSERT_EQ(target->CompareChunk(chunk, &equal), AAX_SUCCESS);
+    EXPECT_TRUE(equal) << "host and plug-in agree";
+}
+
 TEST_F(ModuleTest, CompareChunkReadsOnlyTheChunksBytes)
 {
     auto instance = MakeInstance(2);

@@ -1,6 +1,8 @@
-// Soak test: long stretches of simulated 48 kHz audio through the plug-in, driven as a host
-// drives it, with random automation of every parameter, Auto EQ mode changes and varied input
-// (noise, sines, silence, loud bursts, impulses) in blocks of varying length.
+// Soak test: long stretches of simulated audio through the plug-in, driven as a host drives it,
+// with random automation of every parameter, Auto EQ mode changes and varied input (noise,
+// sines, silence, loud bursts, impulses) in blocks of varying length; at 48 kHz for the full
+// duration, and for a tenth of it at each of the other rates from 8 kHz to 192 kHz, where the
+// rate leaves the top bands out.
 //
 // Every block is checked for non-finite and subnormal samples and against a level bound: the
 // output peak may not exceed the recent input peak times the largest gain the settings of the
@@ -47,7 +49,7 @@ constexpr double kDefaultSoakSeconds = 300.0;
 constexpr double kDefaultSoakSeconds = 300.0;
 #endif
 
-constexpr double kSampleRateHz = 48000.0;
+constexpr double kMainRateHz = 48000.0;
 constexpr int kMaxBlockFrames = 512;
 // How far back the level bound looks: the slowest shelf (20 Hz, largest boost) decays by more
 // than 60 dB within this time, so older input cannot show in the output any more.
@@ -87,10 +89,10 @@ bool SubnormalOrNonFinite(double x)
     return kind == FP_SUBNORMAL || kind == FP_NAN || kind == FP_INFINITE;
 }
 
-std::unique_ptr<VantorKestrune> PreparedPlugin()
+std::unique_ptr<VantorKestrune> PreparedPlugin(double rateHz = kMainRateHz)
 {
     std::unique_ptr<VantorKestrune> plugin(CreatePlugin());
-    plugin->SetHostSampleRate(kSampleRateHz);
+    plugin->SetHostSampleRate(rateHz);
     plugin->SetHostBlockSize(kMaxBlockFrames);
     plugin->ResetProcessing();
     // A host announces every parameter once at the start.
@@ -115,7 +117,10 @@ public:
         kKinds
     };
 
-    explicit Material(std::mt19937_64& random) : random_(random) { NextSegment(); }
+    Material(std::mt19937_64& random, double rateHz) : random_(random), rateHz_(rateHz)
+    {
+        NextSegment();
+    }
 
     // Fills `frames` samples of both channels; returns the block's input peak.
     double Fill(double* left, double* right, int frames)
@@ -181,14 +186,15 @@ private:
         }
         for (double& step : phaseSteps_)
         {
-            // 10 Hz .. 24 kHz, log-uniform.
-            step = 2.0 * M_PI * 10.0 * std::pow(2400.0, unit(random_)) / kSampleRateHz;
+            // 10 Hz .. half the rate, log-uniform.
+            step = 2.0 * M_PI * 10.0 * std::pow(rateHz_ / 20.0, unit(random_)) / rateHz_;
         }
-        impulseSpacing_ = 1 + static_cast<int>(unit(random_) * kSampleRateHz * 0.5);
-        remainingFrames_ = static_cast<int>(seconds * kSampleRateHz);
+        impulseSpacing_ = 1 + static_cast<int>(unit(random_) * rateHz_ * 0.5);
+        remainingFrames_ = static_cast<int>(seconds * rateHz_);
     }
 
     std::mt19937_64& random_;
+    double rateHz_;
     std::uniform_real_distribution<double> uniform_{-1.0, 1.0};
     Kind kind_ = kSilence;
     int remainingFrames_ = 0;
@@ -203,19 +209,23 @@ private:
 // The equaliser's combined magnitude response for a set of band gains: the largest value over a
 // dense logarithmic grid (64 points per octave from 10 Hz to the Nyquist frequency) and the band
 // centres. Cut bands count as they are; a boost is never underestimated between grid points by
-// more than a fraction of a dB, which the overshoot margin covers.
+// more than a fraction of a dB, which the overshoot margin covers. Bands the rate does not
+// carry pass the signal unchanged and count as 0 dB.
 class ResponseBound
 {
 public:
-    ResponseBound()
+    explicit ResponseBound(double rateHz) : rateHz_(rateHz)
     {
-        for (double hz = 10.0; hz < kSampleRateHz / 2.0; hz *= std::pow(2.0, 1.0 / 64.0))
+        for (double hz = 10.0; hz < rateHz / 2.0; hz *= std::pow(2.0, 1.0 / 64.0))
         {
-            frequencies_.push_back(hz / kSampleRateHz);
+            frequencies_.push_back(hz / rateHz);
         }
         for (int band = 0; band < kNumBands; ++band)
         {
-            frequencies_.push_back(AudioPlugin::BandFrequencyHz(band) / kSampleRateHz);
+            if (BandCarriedAt(band, rateHz))
+            {
+                frequencies_.push_back(AudioPlugin::BandFrequencyHz(band) / rateHz);
+            }
         }
     }
 
@@ -230,12 +240,12 @@ public:
         std::vector<double> magnitude(frequencies_.size(), 1.0);
         for (int band = 0; band < kNumBands; ++band)
         {
-            if (gainsDb[band] == 0.0)
+            if (gainsDb[band] == 0.0 || !BandCarriedAt(band, rateHz_))
             {
                 continue;
             }
             const Dsp::BiquadCoefficients section = Dsp::RBJ::Design::BandShelf::DesignSection(
-                kSampleRateHz, AudioPlugin::BandFrequencyHz(band), gainsDb[band], 1.0 / 3.0);
+                rateHz_, AudioPlugin::BandFrequencyHz(band), gainsDb[band], 1.0 / 3.0);
             for (std::size_t k = 0; k < frequencies_.size(); ++k)
             {
                 magnitude[k] *= std::abs(Dsp::SectionResponse(section, frequencies_[k]));
@@ -249,6 +259,7 @@ public:
     int recomputations = 0;
 
 private:
+    double rateHz_;
     std::vector<double> frequencies_;
     std::array<double, kNumBands> gainsDb_{};
     bool valid_ = false;
@@ -263,7 +274,7 @@ private:
 class LevelBound
 {
 public:
-    explicit LevelBound(int memoryBlocks) : memoryBlocks_(memoryBlocks) {}
+    LevelBound(int memoryBlocks, double rateHz) : memoryBlocks_(memoryBlocks), response_(rateHz) {}
 
     // Called after each block with the input peak times the input gain, the band gains of the
     // block and which bands ran in it. Returns the bound before the output gain: the largest
@@ -396,19 +407,24 @@ double DbToLinear(double db)
     return std::pow(10.0, db / 20.0);
 }
 
-TEST(Soak, RandomAutomationAndMaterialStayFiniteAndBounded)
+class SoakAtRate : public ::testing::TestWithParam<double>
 {
-    const double seconds = SoakSeconds();
+};
+
+TEST_P(SoakAtRate, RandomAutomationAndMaterialStayFiniteAndBounded)
+{
+    const double rateHz = GetParam();
+    const double seconds = rateHz == kMainRateHz ? SoakSeconds() : SoakSeconds() / 10.0;
     const auto wallStart = std::chrono::steady_clock::now();
     std::mt19937_64 random(20240611);
-    auto plugin = PreparedPlugin();
-    Material material(random);
+    auto plugin = PreparedPlugin(rateHz);
+    Material material(random, rateHz);
     Automation automation(*plugin, random);
-    LevelBound levelBound(static_cast<int>(kMemorySeconds * kSampleRateHz / kMaxBlockFrames) + 1);
+    LevelBound levelBound(static_cast<int>(kMemorySeconds * rateHz / kMaxBlockFrames) + 1, rateHz);
 
     std::vector<double> left(kMaxBlockFrames);
     std::vector<double> right(kMaxBlockFrames);
-    const long totalFrames = static_cast<long>(seconds * kSampleRateHz);
+    const long totalFrames = static_cast<long>(seconds * rateHz);
     std::uniform_int_distribution<int> blockLength(1, kMaxBlockFrames);
     std::uniform_int_distribution<int> blocksUntilChange(1, 100);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
@@ -473,7 +489,7 @@ TEST(Soak, RandomAutomationAndMaterialStayFiniteAndBounded)
         if (badSamples > 0 || !bounded || !gainsInRange)
         {
             ++failures;
-            ADD_FAILURE() << "block " << blocks << " at " << framesDone / kSampleRateHz
+            ADD_FAILURE() << "block " << blocks << " at " << framesDone / rateHz
                           << " s: " << badSamples
                           << " non-finite or subnormal samples, output peak " << outputPeak
                           << ", bound " << bound << " (recent input " << levelBound.lastInput
@@ -484,15 +500,22 @@ TEST(Soak, RandomAutomationAndMaterialStayFiniteAndBounded)
     }
     const double wallSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-    std::printf("soak: %.0f simulated s, %ld blocks, %d segments, %ld parameter changes (%ld Auto "
+    std::printf("soak at %.0f Hz: %.0f simulated s, %ld blocks, %d segments, %ld parameter changes "
+                "(%ld Auto "
                 "EQ mode), %.1f s wall (%.0fx real time); largest output %.3g, largest output "
                 "over bound %.3f, largest band gain %.2f dB, %d response recomputations\n",
-                framesDone / kSampleRateHz, blocks, material.segments, automation.parameterChanges,
-                automation.modeChanges, wallSeconds, framesDone / kSampleRateHz / wallSeconds,
+                rateHz, framesDone / rateHz, blocks, material.segments, automation.parameterChanges,
+                automation.modeChanges, wallSeconds, framesDone / rateHz / wallSeconds,
                 largestOutputPeak, largestRatio, largestGainDb, levelBound.Recomputations());
     EXPECT_GE(framesDone, totalFrames);
     EXPECT_GT(automation.modeChanges, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Rates, SoakAtRate,
+                         ::testing::Values(kMainRateHz, 8000.0, 11025.0, 16000.0, 22050.0, 24000.0,
+                                           32000.0, 96000.0, 192000.0),
+                         [](const ::testing::TestParamInfo<double>& param)
+                         { return std::to_string(static_cast<int>(param.param)) + "Hz"; });
 
 // Loud material with every band boosted, then silence: the filters must not fall into
 // subnormal numbers, which would make silence far more expensive than noise.
