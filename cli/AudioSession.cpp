@@ -287,6 +287,8 @@ void HostSession::LoadStateFile(const std::string& path)
     {
         throw ToolError(path + " is not a state document");
     }
+    // As a host adapter does after a restore: the controls show the restored values.
+    plugin_->PushValuesToEditor();
 }
 
 std::string HostSession::StateDocument()

@@ -337,8 +337,39 @@ int Fail(const std::string& message)
     return 1;
 }
 
-// The editor of a stereo instance, without processing anything.
-int EditorOnly(const aaxhost::Module& module, double seconds)
+// What a host does with a new instance before its first block: every parameter announced,
+// then the --state document applied as the chunk and the --set values as host updates. 0, or
+// the exit status after a reported failure.
+int ApplyStartSettings(const Options& options, aaxhost::Instance& instance)
+{
+    instance.AnnounceAllParameters();
+    if (!options.stateFile.empty())
+    {
+        const std::string text = output::ReadBoundedFile(options.stateFile, kMaxStateFileBytes);
+        if (!LooksLikeStateDocument(text))
+        {
+            return Fail(options.stateFile + " is not a state document");
+        }
+        if (instance.ApplyChunk(FramedDocument(text)) != AAX_SUCCESS)
+        {
+            return Fail("cannot apply state " + options.stateFile);
+        }
+    }
+    std::string error;
+    for (const std::string& text : options.sets)
+    {
+        Setting setting;
+        if (!ParseSetting(text, false, &setting, &error) ||
+            !ApplySetting(instance, setting, &error))
+        {
+            return Fail(error);
+        }
+    }
+    return 0;
+}
+
+// The editor of a stereo instance with the --state and --set values, without processing.
+int EditorOnly(const Options& options, const aaxhost::Module& module)
 {
     const AAX_SComponentRecord* component = module.ComponentForChannels(2);
     if (component == nullptr)
@@ -350,7 +381,11 @@ int EditorOnly(const aaxhost::Module& module, double seconds)
     {
         return Fail("the module's instance did not initialise");
     }
-    return RunEditor(module, instance, seconds);
+    if (const int status = ApplyStartSettings(options, instance); status != 0)
+    {
+        return status;
+    }
+    return RunEditor(module, instance, options.editorSeconds);
 }
 
 int ProcessFile(const Options& options, const aaxhost::Module& module)
@@ -372,29 +407,11 @@ int ProcessFile(const Options& options, const aaxhost::Module& module)
     {
         return Fail("the module's instance did not initialise");
     }
-    instance.AnnounceAllParameters();
+    if (const int status = ApplyStartSettings(options, instance); status != 0)
+    {
+        return status;
+    }
     std::string error;
-    if (!options.stateFile.empty())
-    {
-        const std::string text = output::ReadBoundedFile(options.stateFile, kMaxStateFileBytes);
-        if (!LooksLikeStateDocument(text))
-        {
-            return Fail(options.stateFile + " is not a state document");
-        }
-        if (instance.ApplyChunk(FramedDocument(text)) != AAX_SUCCESS)
-        {
-            return Fail("cannot apply state " + options.stateFile);
-        }
-    }
-    for (const std::string& text : options.sets)
-    {
-        Setting setting;
-        if (!ParseSetting(text, false, &setting, &error) ||
-            !ApplySetting(instance, setting, &error))
-        {
-            return Fail(error);
-        }
-    }
     std::vector<Setting> automations;
     for (const std::string& text : options.automations)
     {
@@ -596,7 +613,14 @@ int main(int argc, char** argv)
         }
         else if (options.editor)
         {
-            status = EditorOnly(*module, options.editorSeconds);
+            try
+            {
+                status = EditorOnly(options, *module);
+            }
+            catch (const output::FileError& fileError)
+            {
+                status = Fail(fileError.what());
+            }
         }
     }
     std::fflush(stdout);

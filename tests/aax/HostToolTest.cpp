@@ -152,6 +152,18 @@ TEST_F(HostTool, BadSettingsAndStatesAreRefusedBeforeAnythingIsWritten)
     }
 }
 
+// Without an input file the editor still starts from --state and --set, checked as with one.
+TEST_F(HostTool, TheEditorAloneTakesStateAndSettings)
+{
+    std::ofstream(Path("garbage.json")) << "not json";
+    for (const std::string& arguments :
+         {"--editor --editor-seconds 0.1 --state '" + Path("garbage.json") + "'",
+          std::string("--editor --editor-seconds 0.1 --set 'Gain 99=1'")})
+    {
+        ExpectOneErrorLine(RunHost(arguments), arguments);
+    }
+}
+
 TEST_F(HostTool, WriteErrorsFailWithoutLeavingACutFile)
 {
     const std::string in = WriteSignal("in.wav", 48000);
