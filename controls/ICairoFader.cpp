@@ -3,6 +3,7 @@
 #include "controls/CairoShapes.h"
 #include "controls/EditFlags.h"
 #include "framework/IPlugBase.h"
+#include "graphics/IGraphics.h"
 
 #include <algorithm>
 #include <cmath>
@@ -40,6 +41,36 @@ void ICairoFader::HandleMouseUp(int, int, MouseMods)
 {
     grabOffset = 0;
     FaderDragActive.store(false);
+    RestoreAllSetAsideValues();
+}
+
+// At the end of a drag every fader that put its parameter's value aside gives it back at once,
+// not at its next redraw: without audio nothing may redraw it, and the compensation values it
+// showed would stay in the band gains.
+void ICairoFader::RestoreAllSetAsideValues()
+{
+    IGraphics* graphics = Graphics();
+    if (!graphics || !plug)
+        return;
+    const auto lock = plug->LockPlugin();
+    for (int i = 0; i < graphics->ControlCount(); ++i)
+    {
+        if (auto* fader = dynamic_cast<ICairoFader*>(graphics->ControlAt(i)))
+        {
+            fader->RestoreSetAsideValue();
+            fader->MarkDirty(false);
+        }
+    }
+}
+
+void ICairoFader::RestoreSetAsideValue()
+{
+    IPlugParameter* parameter = plug ? plug->Param(paramIndex) : nullptr;
+    if (!parameter || savedValue == kNothingSaved)
+        return;
+    parameter->SetClamped(savedValue);
+    savedValue = kNothingSaved;
+    SetValue(parameter->Normalized());
 }
 
 void ICairoFader::HandleMouseDrag(int, int y, int, int, MouseMods)
@@ -87,10 +118,9 @@ void ICairoFader::SwapCompensationValue()
             savedValue = parameter->Value();
         parameter->SetClamped(compensationMarker.load());
     }
-    else if (savedValue != kNothingSaved)
+    else
     {
-        parameter->SetClamped(savedValue);
-        savedValue = kNothingSaved;
+        RestoreSetAsideValue();
     }
 }
 

@@ -39,6 +39,8 @@ public:
 private:
     static bool ShowsMarker();
     void SwapCompensationValue();
+    void RestoreAllSetAsideValues();
+    void RestoreSetAsideValue();
     void PlaceHandle();
     void DrawTrack(double alpha);
     void DrawHandle(double alpha);

@@ -295,9 +295,29 @@ bool IGraphics::OfferClickToHost(int paramIndex, MouseMods mods)
     return viewContainer->HandleParameterMouseDown(identifier, mask) == 0;
 }
 
+void IGraphics::BeginGesture(int paramIndex)
+{
+    EndGesture();
+    if (paramIndex >= 0 && plug)
+    {
+        plug->BeginHostGesture(paramIndex);
+        gestureParam = paramIndex;
+    }
+}
+
+void IGraphics::EndGesture()
+{
+    if (gestureParam >= 0 && plug)
+    {
+        plug->EndHostGesture(gestureParam);
+    }
+    gestureParam = -1;
+}
+
 void IGraphics::DispatchMouseDown(int x, int y, MouseMods mods)
 {
     DropMouseCapture();
+    EndGesture();
     const int i = FindControlAt(x, y, false);
     if (i < 0)
     {
@@ -308,15 +328,14 @@ void IGraphics::DispatchMouseDown(int x, int y, MouseMods mods)
     lastMouseY = y;
     IControl* control = controls[static_cast<size_t>(i)];
     const int paramIndex = control->ParamIndex();
-    // A click the host consumes keeps the capture, so drags and the mouse-up still arrive.
+    // A click the host consumes keeps the capture, so drags and the mouse-up still arrive; the
+    // host still hears the release as the end of the gesture.
     if (viewContainer && paramIndex >= 0 && OfferClickToHost(paramIndex, mods))
     {
+        gestureParam = paramIndex;
         return;
     }
-    if (paramIndex >= 0 && plug)
-    {
-        plug->BeginHostGesture(paramIndex);
-    }
+    BeginGesture(paramIndex);
     control->HandleMouseDown(x, y, mods);
 }
 
@@ -324,16 +343,11 @@ void IGraphics::DispatchMouseUp(int x, int y, MouseMods mods)
 {
     const int i = FindControlAt(x, y, false);
     DropMouseCapture();
-    if (i < 0)
+    if (i >= 0)
     {
-        return;
+        controls[static_cast<size_t>(i)]->HandleMouseUp(x, y, mods);
     }
-    IControl* control = controls[static_cast<size_t>(i)];
-    control->HandleMouseUp(x, y, mods);
-    if (control->ParamIndex() >= 0 && plug)
-    {
-        plug->EndHostGesture(control->ParamIndex());
-    }
+    EndGesture();
 }
 
 void IGraphics::DispatchMouseDrag(int x, int y, MouseMods mods)
@@ -362,6 +376,7 @@ bool IGraphics::DispatchDoubleClick(int x, int y, MouseMods mods)
         return false;
     }
     IControl* control = controls[static_cast<size_t>(i)];
+    BeginGesture(control->ParamIndex());
     if (control->DoubleClickAsDown())
     {
         mouseCapture = i;
@@ -370,6 +385,7 @@ bool IGraphics::DispatchDoubleClick(int x, int y, MouseMods mods)
         control->HandleMouseDown(x, y, mods);
         return true;
     }
+    // The change is inside the gesture; the release of the second click ends it.
     control->HandleDoubleClick(x, y, mods);
     return false;
 }

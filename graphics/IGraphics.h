@@ -133,8 +133,14 @@ protected:
     bool showTooltips = false;
     int idleTicks = 0; // consecutive ticks that found nothing to redraw
     IViewContainer* viewContainer = nullptr;
+    int gestureParam = -1; // parameter whose end gesture the next release sends; editor thread
 
 private:
     bool OfferClickToHost(int paramIndex, MouseMods mods);
+    // The host hears of every change from the editor inside a begin/end pair: a press (or a
+    // double-click) opens the gesture of its parameter, the release closes it, and a press
+    // whose release never came (a menu took it) closes the previous one first.
+    void BeginGesture(int paramIndex);
+    void EndGesture();
     void PromptWithMenu(IControl* control, IPlugParameter* parameter, const Rect& anchor);
 };

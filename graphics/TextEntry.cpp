@@ -3,6 +3,7 @@
 #include "framework/IPlugParameter.h"
 #include "graphics/IControl.h"
 
+#include <cmath>
 #include <cstdlib>
 
 TextEntryState NextTextEntryState(TextEntryState state, TextEntryEvent event)
@@ -64,6 +65,19 @@ double EnteredTextToNormalized(const IPlugParameter& parameter, const char* text
         real = std::strtod(text, nullptr);
     }
     return parameter.ToNormalized(real);
+}
+
+bool EnteredTextIsValue(const IPlugParameter& parameter, const char* text)
+{
+    const ParameterKind kind = parameter.Kind();
+    if (kind == ParameterKind::Enum || kind == ParameterKind::Bool)
+    {
+        int found = 0;
+        return parameter.FindDisplayText(text, &found);
+    }
+    char* end = nullptr;
+    const double real = std::strtod(text, &end);
+    return end != text && std::isfinite(real);
 }
 
 bool TextEntrySession::Open(IControl* forControl, IPlugParameter* forParameter,
@@ -150,14 +164,15 @@ void TextEntrySession::Commit()
     IPlugParameter* edited = parameter;
     // Close first: applying the value may open a new prompt.
     Close();
-    if (edited)
-    {
-        target->ApplyUserValue(EnteredTextToNormalized(*edited, committed.c_str()));
-    }
-    else
+    if (!edited)
     {
         target->AcceptEnteredText(committed.c_str());
     }
+    else if (EnteredTextIsValue(*edited, committed.c_str()))
+    {
+        target->ApplyUserValue(EnteredTextToNormalized(*edited, committed.c_str()));
+    }
+    // Otherwise nothing readable was entered: the value stays, as after Escape.
 }
 
 void TextEntrySession::Close()

@@ -41,6 +41,9 @@ bool EntryAcceptsCharacter(int parameterKind, char c);
 // are looked up among the display texts (no match gives value 0), other kinds are read as a
 // number (no leading number gives 0).
 double EnteredTextToNormalized(const IPlugParameter& parameter, const char* text);
+// True when the text names a value: a display text for enum and bool parameters, a leading
+// finite number for the others. An empty or unreadable entry is a cancel, not a value of 0.
+bool EnteredTextIsValue(const IPlugParameter& parameter, const char* text);
 
 // One text-entry box: its state, the control and parameter it edits, and its text. Platform
 // windows keep one and feed it their key, focus and mouse events; the editing itself (cursor,

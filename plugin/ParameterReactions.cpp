@@ -91,15 +91,25 @@ void VantorKestrune::ReactToBandGain(int band, double gainDb, ParameterChangeSou
     {
         engine.SetEqAmount(Param(kParamEqAmount)->Value() / 100.0, false);
     }
-    engine.SetBandGain(gainDb, band);
-    // While the Auto EQ runs with the custom curve, dragging a fader edits that band's
-    // compensation value; the Auto EQ rewrites the gain itself after the next block.
+    // While the Auto EQ runs with the custom curve, a fader edits that band's compensation
+    // value, not its gain: the Auto EQ applies the curve at its next block. The gain in force
+    // stays, with or without audio; the parameter shows the curve value only while a drag
+    // shows the curve (the fader gives the gain back when the drag ends), otherwise it is put
+    // back at once.
     if (CustomCompensationSelected() && source == ParameterChangeSource::Editor &&
         AutoEqModeValue() > 0.0)
     {
         engine.SetCustomCurveValue(band, gainDb);
         FeedbackCompensationMarker(band, gainDb);
+        if (!FaderDragActive.load(std::memory_order_relaxed))
+        {
+            const int index = BandGainParam(band);
+            Param(index)->SetClamped(engine.bandGains[band]);
+            FeedbackParameterRewritten(index, Param(index)->Value());
+        }
+        return;
     }
+    engine.SetBandGain(gainDb, band);
 }
 
 void VantorKestrune::ReactToIntegrationTime(double value)

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <stdexcept>
@@ -444,4 +445,132 @@ TEST_F(ProductEditor, HoverReachesTheDisplay)
     EXPECT_EQ(Display()->HoverX(), 40);
     graphics->DispatchMouseOver(400, 560, {}); // onto a knob: the display gets a mouse-out
     EXPECT_EQ(Display()->HoverX(), -1);
+}
+
+namespace
+{
+
+// Two products side by side: one that renders audio throughout, one that renders nothing
+// while its curve is edited.
+struct CurveEditing : ::testing::Test
+{
+    std::unique_ptr<VantorKestrune> withAudio{CreatePlugin()};
+    std::unique_ptr<VantorKestrune> silent{CreatePlugin()};
+
+    static IGraphics& GraphicsOf(VantorKestrune& plug)
+    {
+        return *dynamic_cast<IGraphics*>(plug.Editor());
+    }
+
+    static void Prepare(VantorKestrune& plug)
+    {
+        plug.SetHostSampleRate(48000.0);
+        plug.SetHostBlockSize(512);
+        plug.ResetProcessing();
+        for (const auto& [index, value] :
+             {std::pair{kParamAutoEqCompensation, 2.0}, std::pair{kParamAutoEq, 1.0}})
+            plug.SetParameterFromHost(index, plug.Param(index)->ToNormalized(value));
+    }
+
+    // A steady mix of three tones, the same every block.
+    static void Render(VantorKestrune& plug)
+    {
+        std::vector<float> left(512), right(512);
+        for (int i = 0; i < 512; ++i)
+        {
+            const double t = i / 48000.0;
+            left[static_cast<size_t>(i)] = static_cast<float>(
+                0.3 * std::sin(2 * M_PI * 375.0 * t) + 0.1 * std::sin(2 * M_PI * 3000.0 * t));
+            right[static_cast<size_t>(i)] = left[static_cast<size_t>(i)];
+        }
+        std::vector<float> outL(512), outR(512);
+        float* in[2] = {left.data(), right.data()};
+        float* out[2] = {outL.data(), outR.data()};
+        plug.RenderBlock(in, 2, out, 2, 512, false);
+    }
+
+    static void Frame(IGraphics& graphics)
+    {
+        Rect area;
+        if (graphics.CollectDirtyArea(area))
+            graphics.DrawArea(area);
+    }
+
+    // Band 13 (400 Hz) measures the 375 Hz tone, so the Auto EQ gives it a gain.
+    static constexpr int kBand = 13;
+
+    // Presses the band's fader, drags it 60 pixels up over a few frames and lets go; the
+    // product with audio renders a block between the steps.
+    void DragBand(VantorKestrune& plug, bool audio)
+    {
+        IGraphics& graphics = GraphicsOf(plug);
+        const Rect& rect = graphics.ControlAt(plug.FaderControlIndices()[kBand])->GetTargetRect();
+        const int x = (rect.left + rect.right) / 2;
+        int y = (rect.top + rect.bottom) / 2;
+        graphics.DispatchMouseDown(x, y, {true, false, false, false, false});
+        for (int step = 0; step < 4; ++step)
+        {
+            graphics.MarkAllControlsDirty();
+            Frame(graphics);
+            if (audio)
+                Render(plug);
+            y -= 15;
+            graphics.DispatchMouseDrag(x, y, {true, false, false, false, false});
+        }
+        graphics.DispatchMouseUp(x, y, {});
+    }
+
+    static void ExpectGainsShownAsApplied(VantorKestrune& plug)
+    {
+        IGraphics& graphics = GraphicsOf(plug);
+        for (int band = 0; band < kNumBands; ++band)
+        {
+            const double gain = plug.Param(BandGainParam(band))->Value();
+            EXPECT_DOUBLE_EQ(gain, std::clamp(plug.Engine().bandGains[band], -15.0, 15.0))
+                << "band " << band;
+            EXPECT_DOUBLE_EQ(graphics.ControlAt(plug.FaderControlIndices()[band])->GetValue(),
+                             plug.Param(BandGainParam(band))->Normalized())
+                << "band " << band;
+        }
+    }
+};
+
+} // namespace
+
+// Dragging a fader while the Auto EQ runs with the custom curve edits the curve, with or
+// without audio: both end with the same curve, the gains in force stay what the Auto EQ made
+// them (without audio: what they were), and every parameter and fader shows them once the drag
+// ends; no curve value is left behind as a gain.
+TEST_F(CurveEditing, GivesTheSameGainsAndCurveWithAndWithoutAudio)
+{
+    for (VantorKestrune* plug : {withAudio.get(), silent.get()})
+    {
+        Prepare(*plug);
+        for (int block = 0; block < 40; ++block)
+            Render(*plug);
+    }
+    ASSERT_EQ(withAudio->Engine().bandGains, silent->Engine().bandGains);
+    const auto gainsBefore = silent->Engine().bandGains;
+
+    DragBand(*withAudio, true);
+    DragBand(*silent, false);
+
+    EXPECT_GT(silent->Engine().customCurve[kBand], 3.0);
+    EXPECT_EQ(silent->Engine().customCurve, withAudio->Engine().customCurve);
+    EXPECT_EQ(silent->Engine().bandGains, gainsBefore) << "no audio: nothing applied the curve";
+    ExpectGainsShownAsApplied(*silent);
+    EXPECT_FALSE(FaderDragActive.load());
+
+    // Audio goes on: the Auto EQ applies the edited curve, and the faders follow the gains.
+    const double silentBandGain = silent->Engine().bandGains[kBand];
+    for (int block = 0; block < 4; ++block)
+    {
+        Render(*withAudio);
+        Render(*silent);
+    }
+    ExpectGainsShownAsApplied(*withAudio);
+    ExpectGainsShownAsApplied(*silent);
+    EXPECT_NE(silent->Engine().bandGains[kBand], silentBandGain);
+    for (VantorKestrune* plug : {withAudio.get(), silent.get()})
+        plug->SetParameterFromHost(kParamAutoEq, 0.0);
 }

@@ -196,20 +196,45 @@ TEST_F(EditorFixture, HostNotConsumingClickLetsItThrough)
     EXPECT_EQ(top->events, (Strings{"down@110,60"}));
 }
 
+// A double-click's change reaches the host inside a gesture: the double-click opens it and the
+// release of the second click closes it, so every end has its begin.
 TEST_F(EditorFixture, DoubleClickDefaultAndAsDown)
 {
+    using Kind = Event::Kind;
     EXPECT_FALSE(editor->DispatchDoubleClick(20, 20, kLeft));
     EXPECT_EQ(left->events, (Strings{"dbl@20,20"}));
     EXPECT_EQ(editor->MouseCapture(), -1);
+    EXPECT_EQ(HostKinds(), (std::vector<Kind>{Kind::BeginGesture}));
+    editor->DispatchMouseUp(20, 20, MouseMods{});
+    EXPECT_EQ(HostKinds(), (std::vector<Kind>{Kind::BeginGesture, Kind::EndGesture}));
 
     left->SetDoubleClickAsDown(true);
     EXPECT_TRUE(editor->DispatchDoubleClick(21, 22, kLeft));
     EXPECT_EQ(left->events.back(), "down@21,22");
     EXPECT_EQ(editor->MouseCapture(), 1);
-    // A double-click involves neither the host nor gestures.
-    EXPECT_TRUE(plug.HostEvents().empty());
+    editor->DispatchMouseUp(21, 22, MouseMods{});
+    EXPECT_EQ(HostKinds(), (std::vector<Kind>{Kind::BeginGesture, Kind::EndGesture,
+                                              Kind::BeginGesture, Kind::EndGesture}));
     EXPECT_FALSE(editor->DispatchDoubleClick(300, 300, kLeft));
     EXPECT_EQ(editor->MouseCapture(), -1);
+    editor->DispatchMouseUp(300, 300, MouseMods{});
+    EXPECT_EQ(plug.HostEvents().size(), 4u) << "a release outside any control ends nothing";
+}
+
+// A press whose release never arrives (a popup menu took it) has its gesture closed by the
+// next press; a release over another control ends the gesture that was begun.
+TEST_F(EditorFixture, GesturesStayBalancedWhenReleasesGoAstray)
+{
+    using Kind = Event::Kind;
+    editor->DispatchMouseDown(20, 20, kLeft);
+    editor->DispatchMouseDown(70, 20, kLeft);
+    editor->DispatchMouseUp(20, 20, MouseMods{});
+    editor->DispatchMouseUp(20, 20, MouseMods{});
+    ASSERT_EQ(HostKinds(), (std::vector<Kind>{Kind::BeginGesture, Kind::EndGesture,
+                                              Kind::BeginGesture, Kind::EndGesture}));
+    EXPECT_EQ(plug.HostEvents()[0].index, plug.HostEvents()[1].index);
+    EXPECT_EQ(plug.HostEvents()[2].index, plug.HostEvents()[3].index);
+    EXPECT_NE(plug.HostEvents()[0].index, plug.HostEvents()[2].index);
 }
 
 TEST_F(EditorFixture, WheelGoesToControlUnderPointerWithoutGestures)
