@@ -1,5 +1,6 @@
 #include "graphics/TextEntry.h"
 
+#include "framework/IPlugBase.h"
 #include "framework/IPlugParameter.h"
 #include "graphics/IControl.h"
 
@@ -170,7 +171,15 @@ void TextEntrySession::Commit()
     }
     else if (EnteredTextIsValue(*edited, committed.c_str()))
     {
+        // The click that opened the entry has long ended its gesture: the committed value
+        // reaches the host inside one of its own.
+        IPlugBase* plug = target->Plug();
+        const int index = target->ParamIndex();
+        if (plug && index >= 0)
+            plug->BeginHostGesture(index);
         target->ApplyUserValue(EnteredTextToNormalized(*edited, committed.c_str()));
+        if (plug && index >= 0)
+            plug->EndHostGesture(index);
     }
     // Otherwise nothing readable was entered: the value stays, as after Escape.
 }

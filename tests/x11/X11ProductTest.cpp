@@ -2,6 +2,8 @@
 // XTest input, with pixels read back from the server.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "graphics/IGraphicsOffscreen.h"
 #include "graphics/PlatformGraphics.h"
 #include "plugin/Parameters.h"
@@ -124,6 +126,35 @@ protected:
     static int CentreY(const Rect& r) { return (r.top + r.bottom) / 2; }
     double Value(int paramIndex) const { return plugin->Param(paramIndex)->Value(); }
 
+    // What the host heard from the editor: every change inside a begin/end pair of its
+    // parameter, every end after its begin, nothing left open. Read on the editor's thread.
+    void ExpectGesturesBalanced()
+    {
+        using Kind = IPlugHeadless::HostEvent::Kind;
+        const auto events = thread->Run([&] { return plugin->HostEvents(); });
+        std::vector<int> open;
+        for (const auto& event : events)
+        {
+            const auto found = std::find(open.begin(), open.end(), event.index);
+            if (event.kind == Kind::BeginGesture)
+            {
+                EXPECT_EQ(found, open.end()) << "begin of " << event.index << " while open";
+                open.push_back(event.index);
+            }
+            else if (found == open.end())
+            {
+                ADD_FAILURE() << (event.kind == Kind::Change ? "change" : "end") << " of "
+                              << event.index << " outside its gesture";
+            }
+            else if (event.kind == Kind::EndGesture)
+            {
+                open.erase(found);
+            }
+        }
+        EXPECT_TRUE(open.empty()) << open.size() << " gestures left open";
+        EXPECT_FALSE(events.empty());
+    }
+
     std::unique_ptr<XClient> client;
     std::unique_ptr<VantorKestrune> plugin;
     IGraphicsX11* editor = nullptr;
@@ -169,6 +200,24 @@ TEST_F(X11ProductTest, DraggingABandFaderChangesItsGainAndItsValueBox)
     EXPECT_DOUBLE_EQ(Value(kBand - 1), 0.0);
     EXPECT_DOUBLE_EQ(Value(kBand + 1), 0.0);
     EXPECT_TRUE(WaitUntil([&] { return Screenshot(box) != boxBefore; }));
+    ExpectGesturesBalanced();
+}
+
+// A double-click returns a fader to its default inside a gesture of its own.
+TEST_F(X11ProductTest, DoubleClickingAFaderResetsItInsideAGesture)
+{
+    thread->Run([&]
+                { plugin->SetParameterFromGUI(kBand, plugin->Param(kBand)->ToNormalized(6.0)); });
+    thread->Run([&] { plugin->ClearHostEvents(); });
+    IControl* fader = editor->ControlAt(plugin->FaderControlIndices()[kBand]);
+    const Rect track = fader->GetDrawRect();
+    MoveTo(CentreX(track), track.bottom - 5);
+    client->Click(1);
+    client->Click(1);
+    ASSERT_TRUE(WaitUntil([&] { return Value(kBand) == 0.0; })) << Value(kBand);
+    ASSERT_TRUE(
+        WaitUntil([&] { return thread->Run([&] { return plugin->HostEvents().size(); }) >= 3; }));
+    ExpectGesturesBalanced();
 }
 
 TEST_F(X11ProductTest, IntegrationTimeMenuShowsOneSecondCheckedAndChoosesFourSeconds)
@@ -215,6 +264,7 @@ TEST_F(X11ProductTest, IntegrationTimeMenuShowsOneSecondCheckedAndChoosesFourSec
     plugin->Param(kParamIntegrationTime)
         ->FormatForHost(Value(kParamIntegrationTime), false, text, true, sizeof text);
     EXPECT_STREQ(text, "4s");
+    ExpectGesturesBalanced();
 }
 
 TEST_F(X11ProductTest, KnobValueTextTakesTypedDecibelsAndEscapeCancels)
@@ -245,6 +295,16 @@ TEST_F(X11ProductTest, KnobValueTextTakesTypedDecibelsAndEscapeCancels)
     client->Key(XK_Escape);
     ASSERT_TRUE(WaitUntil(entryClosed));
     EXPECT_NEAR(Value(kParamInput), 12.5, 1e-9);
+
+    // An emptied entry committed with Return cancels too: the knob keeps its value.
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    ASSERT_TRUE(openEntry());
+    client->Key(XK_BackSpace);
+    ASSERT_TRUE(WaitUntil([&] { return boxText().empty(); })) << boxText();
+    client->Key(XK_Return);
+    ASSERT_TRUE(WaitUntil(entryClosed));
+    EXPECT_NEAR(Value(kParamInput), 12.5, 1e-9);
+    ExpectGesturesBalanced();
 }
 
 TEST_F(X11ProductTest, HoveringTheAnalyserShowsTheReadout)
