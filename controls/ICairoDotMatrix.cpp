@@ -269,8 +269,7 @@ void ICairoDotMatrix::DrawReadout()
     DrawText(cr, buffer, kReadoutTextSize, kTextColour.alpha, kTextColour.red, kTextColour.green,
              kTextColour.blue, Rect(boxX + 3, boxY, boxX + kReadoutWidth, boxY + 25), kAlignLeft,
              kAlignMiddle);
-    std::snprintf(buffer, sizeof buffer, "Peak: %2.1fdB", Peak(band));
-    DrawText(cr, buffer, kReadoutTextSize, kTextColour.alpha, kTextColour.red, kTextColour.green,
-             kTextColour.blue, Rect(boxX + 3, boxY + 25, boxX + kReadoutWidth, boxY + 50),
-             kAlignLeft, kAlignMiddle);
+    DrawText(cr, kestrune::PeakReadoutText(Peak(band), kNoPeakDb).c_str(), kReadoutTextSize,
+             kTextColour.alpha, kTextColour.red, kTextColour.green, kTextColour.blue,
+             Rect(boxX + 3, boxY + 25, boxX + kReadoutWidth, boxY + 50), kAlignLeft, kAlignMiddle);
 }

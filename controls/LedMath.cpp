@@ -168,6 +168,15 @@ const std::array<float, kBandCount> kBandCentresHz = {
     800.0f,  1000.0f, 1250.0f, 1600.0f,  2000.0f,  2500.0f,  3150.0f, 4000.0f,
     5000.0f, 6350.0f, 8000.0f, 10000.0f, 12000.0f, 16000.0f, 20000.0f};
 
+std::string PeakReadoutText(double peakDb, double noPeakDb)
+{
+    if (!(peakDb > noPeakDb) || !std::isfinite(peakDb))
+        return "Peak: -infdB";
+    char text[64];
+    std::snprintf(text, sizeof text, "Peak: %2.1fdB", peakDb);
+    return text;
+}
+
 std::array<std::string, kBandCount> MakeBandLabels()
 {
     std::array<std::string, kBandCount> labels;

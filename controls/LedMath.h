@@ -53,6 +53,10 @@ constexpr int kBandCount = 31;
 // Band centre frequencies, lowest first, as the display holds them.
 extern const std::array<float, kBandCount> kBandCentresHz;
 
+// The hover readout's peak line: "Peak: -3.2dB", or "Peak: -infdB" for a band without a peak
+// (the display's "no peak" mark, or silence).
+std::string PeakReadoutText(double peakDb, double noPeakDb);
+
 // Frequency texts under the band columns: "20", "25", "32", ..., "1.0K", ..., "20.0K".
 std::array<std::string, kBandCount> MakeBandLabels();
 

@@ -79,6 +79,24 @@ void FormatWholeNumber(double value, char* out, std::size_t outSize)
     }
 }
 
+// A value that rounds to zero is shown as "0.0", not "-0.0": the sign of a rounded-away
+// fraction means nothing to the reader.
+void DropSignOfZero(char* text)
+{
+    if (text[0] != '-')
+    {
+        return;
+    }
+    for (const char* c = text + 1; *c != '\0'; ++c)
+    {
+        if (*c != '0' && *c != '.')
+        {
+            return;
+        }
+    }
+    std::memmove(text, text + 1, std::strlen(text));
+}
+
 } // namespace
 
 void IPlugParameter::DefineDouble(const char* name, double defaultValue, double min, double max,
@@ -228,6 +246,7 @@ void IPlugParameter::FormatForHost(double value, bool normalised, char* out, boo
     else
     {
         std::snprintf(out, outSize, "%.*f", precision_, v);
+        DropSignOfZero(out);
     }
 }
 

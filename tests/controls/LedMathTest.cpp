@@ -135,3 +135,15 @@ TEST(BandLabels, FormattedFromTheCentreTable)
     for (int b = 0; b < kBandCount; ++b)
         EXPECT_EQ(labels[static_cast<size_t>(b)], expected[b]) << b;
 }
+
+// The readout prints a peak as a number; the display's "no peak" mark and silence are no
+// number.
+TEST(PeakReadout, NumbersForPeaksAndNoneForTheMark)
+{
+    const std::pair<double, const char*> cases[] = {
+        {-3.24, "Peak: -3.2dB"},  {0.0, "Peak: 0.0dB"},        {6.05, "Peak: 6.0dB"},
+        {-999.0, "Peak: -infdB"}, {-HUGE_VAL, "Peak: -infdB"}, {std::nan(""), "Peak: -infdB"},
+    };
+    for (const auto& [peakDb, text] : cases)
+        EXPECT_EQ(kestrune::PeakReadoutText(peakDb, -999.0), text) << peakDb;
+}

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,21 @@ TEST(Parameter, BandGainMapsCentreToHalfAndShowsOneDecimal)
     EXPECT_EQ(HostText(p, 0.0, false, true), "0.0");
     EXPECT_EQ(HostText(p, 0.75, true, true), "7.5");
     EXPECT_STREQ(p.Label(), "dB");
+}
+
+// A value that rounds to zero shows no sign: "-0.0" would tell the reader something false.
+TEST(Parameter, ValuesThatRoundToZeroShowNoSign)
+{
+    IPlugParameter p;
+    BandGain(p);
+    const std::pair<double, const char*> cases[] = {
+        {-0.04, "0.0"},  {-0.0, "0.0"},    {0.04, "0.0"},    {-0.05, "-0.1"},
+        {-0.06, "-0.1"}, {-15.0, "-15.0"}, {-1e-300, "0.0"},
+    };
+    for (const auto& [value, text] : cases)
+    {
+        EXPECT_EQ(HostText(p, value, false, false), text) << value;
+    }
 }
 
 TEST(Parameter, DoubleWithWholeStepRoundsHalvesAwayFromZero)
