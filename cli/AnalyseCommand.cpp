@@ -14,14 +14,16 @@ struct AnalyseOptions
 {
     std::string input;
     std::vector<std::string> settings;
+    std::vector<std::string> automations;
     std::string stateFile;
     bool json = false;
+    int blockFrames = 512;
 };
 
 void RunAnalyse(const AnalyseOptions& options)
 {
     AudioData audio = ReadAudioFile(options.input);
-    HostSession session(audio.sampleRateHz, 512);
+    HostSession session(audio.sampleRateHz, options.blockFrames);
     if (!options.stateFile.empty())
     {
         session.LoadStateFile(options.stateFile);
@@ -29,6 +31,10 @@ void RunAnalyse(const AnalyseOptions& options)
     for (const std::string& setting : options.settings)
     {
         session.ApplySetting(setting);
+    }
+    for (const std::string& automation : options.automations)
+    {
+        session.AddAutomation(automation, audio.sampleRateHz);
     }
     session.Process(audio);
     if (options.json)
@@ -55,6 +61,11 @@ void AddAnalyseCommand(CLI::App& app, CommandContext& context)
         ->add_option("--set", options->settings,
                      "set a parameter first: \"NAME=VALUE\" (repeatable)")
         ->allow_extra_args(false);
+    command
+        ->add_option("--automate", options->automations,
+                     "change a parameter during the audio: \"NAME=VALUE@SECONDS\" (repeatable)")
+        ->allow_extra_args(false);
     command->add_option("--state", options->stateFile, "restore a saved state document first");
+    command->add_option("--block", options->blockFrames, "frames per block (default 512)");
     SetCommandWork(*command, context, [options] { RunAnalyse(*options); });
 }

@@ -1,5 +1,6 @@
 #include "cli/AudioSession.h"
 
+#include "cli/OutputFormat.h"
 #include "output/SoundWriter.h"
 #include "plugin/StateDocumentShape.h"
 
@@ -7,6 +8,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -82,16 +84,74 @@ private:
     int shownPercent_ = -1;
 };
 
+// A name as the LV2 port symbols write it: lower case, each run of other characters than
+// letters and digits one underscore ("Gain 17" and "gain_17", "Eq Amount" and "eq_amount").
+std::string CanonicalName(const std::string& name)
+{
+    std::string canonical;
+    bool separator = false;
+    for (const unsigned char c : name)
+    {
+        if (std::isalnum(c) == 0)
+        {
+            separator = !canonical.empty();
+            continue;
+        }
+        if (separator)
+        {
+            canonical += '_';
+            separator = false;
+        }
+        canonical += static_cast<char>(std::tolower(c));
+    }
+    return canonical;
+}
+
+// A band by its centre frequency: "1000Hz", "1000 Hz", "1kHz", "1k", "6.35k" or a plain
+// number of hertz; within 2 % of a band's centre. -1 when the text is no frequency.
+int BandOfFrequency(const std::string& text)
+{
+    char* end = nullptr;
+    double hz = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || !std::isfinite(hz) || hz <= 0.0)
+    {
+        return -1;
+    }
+    std::string unit = CanonicalName(end);
+    if (!unit.empty() && unit[0] == 'k')
+    {
+        hz *= 1000.0;
+        unit.erase(0, 1);
+    }
+    if (!unit.empty() && unit != "hz")
+    {
+        return -1;
+    }
+    for (int band = 0; band < kBandCount; ++band)
+    {
+        const double centreHz = AudioPlugin::BandFrequencyHz(band);
+        if (std::fabs(hz - centreHz) <= 0.02 * centreHz)
+        {
+            return band;
+        }
+    }
+    return -1;
+}
+
+// A parameter by its name (in any case, or as its LV2 symbol) or a band gain by the band's
+// centre frequency.
 int FindParameter(const VantorKestrune& plugin, const std::string& name)
 {
+    const std::string wanted = CanonicalName(name);
     for (int i = 0; i < plugin.ParameterCount(); ++i)
     {
-        if (name == plugin.Param(i)->Name())
+        if (name == plugin.Param(i)->Name() || wanted == CanonicalName(plugin.Param(i)->Name()))
         {
             return i;
         }
     }
-    return -1;
+    const int band = BandOfFrequency(name);
+    return band >= 0 ? BandGainParam(band) : -1;
 }
 
 // A display text of the parameter (exact, then ignoring case), or a plain number.
@@ -122,6 +182,47 @@ bool ParseValue(const IPlugParameter& param, const std::string& text, double& va
     errno = 0;
     value = std::strtod(text.c_str(), &end);
     return errno == 0 && end == text.c_str() + text.size() && std::isfinite(value);
+}
+
+std::vector<double> Interleaved(const AudioData& audio)
+{
+    const std::size_t channels = audio.channels.size();
+    std::vector<double> interleaved(static_cast<std::size_t>(audio.Frames()) * channels);
+    for (std::size_t j = 0; j < static_cast<std::size_t>(audio.Frames()); ++j)
+    {
+        for (std::size_t c = 0; c < channels; ++c)
+        {
+            interleaved[j * channels + c] = audio.channels[c][j];
+        }
+    }
+    return interleaved;
+}
+
+// Triangular (TPDF) dither of one step of the output's integer depth, from a fixed seed so that
+// a run is repeatable. Depths of 32 bits and float formats get none.
+void AddDither(std::vector<double>& samples, int bits)
+{
+    if (bits < 8 || bits > 24)
+    {
+        return;
+    }
+    const double step = std::ldexp(1.0, -(bits - 1));
+    std::uint64_t state = 0x9E3779B97F4A7C15ull;
+    auto uniform = [&state]
+    {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<double>(state >> 11) * 0x1.0p-53;
+    };
+    for (double& sample : samples)
+    {
+        sample += (uniform() - uniform()) * step;
+    }
+}
+
+long CountBeyondFullScale(const std::vector<double>& samples)
+{
+    return static_cast<long>(
+        std::count_if(samples.begin(), samples.end(), [](double x) { return std::fabs(x) > 1.0; }));
 }
 
 } // namespace
@@ -175,25 +276,32 @@ AudioData ReadAudioFile(const std::string& path)
 }
 
 output::OutputFile StageAudioFile(const std::string& path, const AudioData& audio,
-                                  const std::vector<std::string>& inputs)
+                                  const std::vector<std::string>& inputs,
+                                  const AudioWriteOptions& options)
 {
     output::OutputFile file = output::OutputFile::Open(path, inputs);
     SF_INFO info{};
     info.samplerate = audio.sampleRateHz;
     info.channels = static_cast<int>(audio.channels.size());
     info.format = audio.format;
-    const std::size_t channels = audio.channels.size();
-    std::vector<double> interleaved(static_cast<std::size_t>(audio.Frames()) * channels);
-    for (std::size_t j = 0; j < static_cast<std::size_t>(audio.Frames()); ++j)
+    std::vector<double> interleaved = Interleaved(audio);
+    if (options.dither)
     {
-        for (std::size_t c = 0; c < channels; ++c)
-        {
-            interleaved[j * channels + c] = audio.channels[c][j];
-        }
+        AddDither(interleaved, IntegerBits(audio.format));
     }
+    const long clipped = ClipsBeyondFullScale(audio.format) ? CountBeyondFullScale(interleaved) : 0;
     output::SoundWriter writer(file, info);
+    if (options.quality >= 0.0)
+    {
+        writer.SetQuality(options.quality);
+    }
     writer.Write(interleaved.data(), audio.Frames());
     writer.Close();
+    if (clipped > 0 && !options.quiet)
+    {
+        std::fprintf(stderr, "kestrune: warning: %s: %ld samples clipped at full scale\n",
+                     path.c_str(), clipped);
+    }
     return file;
 }
 
@@ -206,9 +314,9 @@ output::OutputFile StageTextFile(const std::string& path, const std::string& tex
 }
 
 void WriteAudioFile(const std::string& path, const AudioData& audio,
-                    const std::vector<std::string>& inputs)
+                    const std::vector<std::string>& inputs, const AudioWriteOptions& options)
 {
-    StageAudioFile(path, audio, inputs).Commit();
+    StageAudioFile(path, audio, inputs, options).Commit();
 }
 
 void WriteTextFile(const std::string& path, const std::string& text,
@@ -247,6 +355,30 @@ HostSession::~HostSession() = default;
 
 void HostSession::ApplySetting(const std::string& setting)
 {
+    const Change change = ResolveSetting(setting);
+    plugin_->SetParameterFromHost(change.index, change.normalised);
+}
+
+void HostSession::AddAutomation(const std::string& automation, int sampleRateHz)
+{
+    const std::size_t at = automation.rfind('@');
+    char* end = nullptr;
+    const std::string time = at == std::string::npos ? "" : automation.substr(at + 1);
+    const double seconds = std::strtod(time.c_str(), &end);
+    if (time.empty() || *end != '\0' || !std::isfinite(seconds) || seconds < 0.0)
+    {
+        throw ToolError("--automate needs NAME=VALUE@SECONDS (a time of 0 or more), got \"" +
+                        automation + "\"");
+    }
+    const auto frame = std::lround(seconds * sampleRateHz);
+    const TimedChange timed{frame, ResolveSetting(automation.substr(0, at))};
+    const auto later = std::upper_bound(automation_.begin(), automation_.end(), frame,
+                                        [](long f, const TimedChange& t) { return f < t.frame; });
+    automation_.insert(later, timed);
+}
+
+HostSession::Change HostSession::ResolveSetting(const std::string& setting) const
+{
     const std::size_t equals = setting.find('=');
     if (equals == std::string::npos)
     {
@@ -271,7 +403,7 @@ void HostSession::ApplySetting(const std::string& setting)
         std::snprintf(range, sizeof(range), "%g to %g", param.Min(), param.Max());
         throw ToolError("value " + text + " of \"" + name + "\" is out of range (" + range + ")");
     }
-    plugin_->SetParameterFromHost(index, param.ToNormalized(value));
+    return {index, param.ToNormalized(value)};
 }
 
 void HostSession::LoadStateFile(const std::string& path)
@@ -309,9 +441,20 @@ void HostSession::Process(AudioData& audio)
     std::vector<double> out0(static_cast<std::size_t>(blockFrames_));
     std::vector<double> out1(static_cast<std::size_t>(blockFrames_));
     ProgressBar progress(audio.Seconds());
-    for (int start = 0; start < frames; start += blockFrames_)
+    auto nextChange = automation_.begin();
+    for (int start = 0, n = 0; start < frames; start += n)
     {
-        const int n = std::min(blockFrames_, frames - start);
+        // Changes due by this frame reach the plug-in first; the block ends where the next one
+        // is due, so each takes effect at its own frame.
+        for (; nextChange != automation_.end() && nextChange->frame <= start; ++nextChange)
+        {
+            plugin_->SetParameterFromHost(nextChange->change.index, nextChange->change.normalised);
+        }
+        n = std::min(blockFrames_, frames - start);
+        if (nextChange != automation_.end())
+        {
+            n = static_cast<int>(std::min<long>(n, nextChange->frame - start));
+        }
         std::copy_n(audio.channels[0].begin() + start, n, in0.begin());
         if (mono)
         {

@@ -44,13 +44,24 @@ AudioData ReadAudioFile(const std::string& path);
 // to a temporary and renamed into place on Commit, devices, FIFOs and "-" are written directly,
 // directories, read-only files and the inputs themselves are refused). These write the whole
 // content; the caller commits, so that several outputs can be committed together.
+// How audio is written beyond its format (AudioData::format).
+struct AudioWriteOptions
+{
+    double quality = -1.0; // 0 to 1 for lossy formats (and FLAC's compression); <0: default
+    bool dither = false;   // triangular dither to the depth of an integer format
+    bool quiet = false;    // no report of clipped samples
+};
+// Samples beyond full scale in an integer or lossy output are clipped and counted; the count
+// is reported on standard error unless quiet.
 output::OutputFile StageAudioFile(const std::string& path, const AudioData& audio,
-                                  const std::vector<std::string>& inputs = {});
+                                  const std::vector<std::string>& inputs = {},
+                                  const AudioWriteOptions& options = {});
 output::OutputFile StageTextFile(const std::string& path, const std::string& text,
                                  const std::vector<std::string>& inputs = {});
 // Stage and commit at once.
 void WriteAudioFile(const std::string& path, const AudioData& audio,
-                    const std::vector<std::string>& inputs = {});
+                    const std::vector<std::string>& inputs = {},
+                    const AudioWriteOptions& options = {});
 void WriteTextFile(const std::string& path, const std::string& text,
                    const std::vector<std::string>& inputs = {});
 
@@ -64,6 +75,10 @@ public:
     // "NAME=VALUE": NAME a parameter name, VALUE a real value in range or one of the
     // parameter's display texts. Reaches the plug-in through the host-change path.
     void ApplySetting(const std::string& setting);
+    // "NAME=VALUE@SECONDS": the same change at a time in the audio, checked now, applied by
+    // Process at the frame nearest that time: the block is split there, so the change takes
+    // effect at that exact frame.
+    void AddAutomation(const std::string& automation, int sampleRateHz);
     // Reads a state document (JSON text) saved by --save-state or the demo: an object whose
     // "params" is a list of {"name", "value"} entries; anything else is a ToolError.
     void LoadStateFile(const std::string& path);
@@ -81,8 +96,21 @@ public:
     VantorKestrune& Plugin() { return *plugin_; }
 
 private:
+    struct Change
+    {
+        int index;
+        double normalised;
+    };
+    struct TimedChange
+    {
+        long frame;
+        Change change;
+    };
+    Change ResolveSetting(const std::string& setting) const;
+
     std::unique_ptr<VantorKestrune> plugin_;
     int blockFrames_;
+    std::vector<TimedChange> automation_; // in time order
 };
 
 // Parses the --block value: a positive frame count.

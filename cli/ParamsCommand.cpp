@@ -33,6 +33,14 @@ std::string DisplayTextsSummary(const IPlugParameter& param)
     return summary;
 }
 
+// The band a gain parameter sets, as --set also takes it: "band at 1000 Hz".
+std::string BandText(int band)
+{
+    char text[64];
+    std::snprintf(text, sizeof(text), "band at %g Hz", AudioPlugin::BandFrequencyHz(band));
+    return text;
+}
+
 std::string Number(double value, int precision)
 {
     char text[64];
@@ -81,6 +89,10 @@ nlohmann::ordered_json ParametersToJson(const IPlugBase& plug)
             {"displayTexts", texts},
             {"valueText", HostValueText(param, param.DefaultValue())},
         });
+        if (IsBandGainParam(i))
+        {
+            table.back()["frequencyHz"] = AudioPlugin::BandFrequencyHz(i - kParamGain0);
+        }
     }
     return table;
 }
@@ -101,7 +113,8 @@ std::string ParametersToText(const IPlugBase& plug)
             ParameterKindName(param.Kind()), HostValueText(param, param.DefaultValue()).c_str(),
             Number(param.Min(), precision).c_str(), Number(param.Max(), precision).c_str(),
             Number(param.Step(), precision).c_str(), param.UnitLabel(),
-            DisplayTextsSummary(param).c_str());
+            IsBandGainParam(i) ? BandText(i - kParamGain0).c_str()
+                               : DisplayTextsSummary(param).c_str());
         out += line;
     }
     return out;

@@ -7,6 +7,7 @@
 
 #include "cli/AudioSession.h"
 #include "cli/Commands.h"
+#include "cli/OutputFormat.h"
 
 namespace
 {
@@ -16,9 +17,12 @@ struct ProcessOptions
     std::string input;
     std::string output;
     std::vector<std::string> settings;
+    std::vector<std::string> automations;
     std::string stateFile;
     std::string saveStateFile;
     int blockFrames = 512;
+    OutputFormatChoice format;
+    AudioWriteOptions writing;
 };
 
 void RunProcess(const ProcessOptions& options)
@@ -33,7 +37,16 @@ void RunProcess(const ProcessOptions& options)
     {
         session.ApplySetting(setting);
     }
+    for (const std::string& automation : options.automations)
+    {
+        session.AddAutomation(automation, audio.sampleRateHz);
+    }
+    // The format is settled before the work: a type the output cannot have fails at once.
+    const int outputFormat =
+        ChooseOutputFormat(options.output, audio.format, options.format,
+                           static_cast<int>(audio.channels.size()), audio.sampleRateHz);
     session.Process(audio);
+    audio.format = outputFormat;
     // Both outputs are written before either is renamed into place: a state file that cannot
     // be written leaves no audio output behind either.
     // The state may be saved back over the state file it was loaded from, but nothing is
@@ -43,7 +56,7 @@ void RunProcess(const ProcessOptions& options)
         throw ToolError("the audio output and --save-state name the same file " + options.output);
     }
     output::OutputFile output =
-        StageAudioFile(options.output, audio, {options.input, options.stateFile});
+        StageAudioFile(options.output, audio, {options.input, options.stateFile}, options.writing);
     if (!options.saveStateFile.empty())
     {
         output::OutputFile state =
@@ -62,17 +75,38 @@ void AddProcessCommand(CLI::App& app, CommandContext& context)
     auto options = std::make_shared<ProcessOptions>();
     CLI::App* command = app.add_subcommand(
         "process", "Run an audio file through the equaliser; the output keeps the input's "
-                   "sample rate, channels and format");
+                   "sample rate and channels, its type follows OUT's extension (or --type)");
     command->add_option("IN", options->input, "input file (mono or stereo)")->required();
     command->add_option("OUT", options->output, "output file")->required();
     command
         ->add_option("--set", options->settings,
                      "set a parameter before processing: \"NAME=VALUE\", NAME as listed by "
-                     "'kestrune params', VALUE a number or a value text (repeatable)")
+                     "'kestrune params' in any case or as its LV2 symbol (gain_17), or a band by "
+                     "its frequency (1kHz, 1000Hz), VALUE a number or a value text (repeatable)")
+        ->allow_extra_args(false);
+    command
+        ->add_option("--automate", options->automations,
+                     "change a parameter during the audio: \"NAME=VALUE@SECONDS\"; the block is "
+                     "split there, so the change starts at that frame (repeatable)")
         ->allow_extra_args(false);
     command->add_option("--state", options->stateFile, "restore a saved state document first");
     command->add_option("--save-state", options->saveStateFile,
                         "save the state document after processing");
     command->add_option("--block", options->blockFrames, "frames per block (default 512)");
+    command->add_option("-t,--type", options->format.type,
+                        "output type, overriding OUT's extension (" + KnownOutputTypes() +
+                            "); needed for - (standard output) unless the input's type will do");
+    command->add_option("-b,--bits", options->format.bits,
+                        "sample format of the output: 16, 24, 32, float or double (default: the "
+                        "input's where the type holds it, else 24 or 16 bits)");
+    command
+        ->add_option("-q,--quality", options->writing.quality,
+                     "0 (smallest) to 1 (best) for ogg, opus and mp3; FLAC compresses more "
+                     "towards 0")
+        ->check(CLI::Range(0.0, 1.0));
+    command->add_flag("--dither", options->writing.dither,
+                      "add triangular dither at the output's integer depth (16 or 24 bits)");
+    command->add_flag("--quiet", options->writing.quiet,
+                      "print no warnings (samples clipped at full scale)");
     SetCommandWork(*command, context, [options] { RunProcess(*options); });
 }

@@ -82,6 +82,16 @@ SoundWriter::~SoundWriter()
     }
 }
 
+void SoundWriter::SetQuality(double quality)
+{
+    double clamped = std::clamp(quality, 0.0, 1.0);
+    if (sf_command(sound_, SFC_SET_VBR_ENCODING_QUALITY, &clamped, sizeof clamped) != SF_TRUE)
+    {
+        double level = 1.0 - clamped;
+        sf_command(sound_, SFC_SET_COMPRESSION_LEVEL, &level, sizeof level);
+    }
+}
+
 void SoundWriter::Check(sf_count_t written, sf_count_t frames)
 {
     if (written != frames)

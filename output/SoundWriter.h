@@ -22,6 +22,9 @@ public:
     SoundWriter(const SoundWriter&) = delete;
     SoundWriter& operator=(const SoundWriter&) = delete;
 
+    // Encoder quality 0 (smallest) to 1 (best) for lossy formats, compression level 1 - q for
+    // FLAC; before the first Write. Ignored by formats without either.
+    void SetQuality(double quality);
     // Interleaved frames; a FileError when not all of them could be written.
     void Write(const double* interleaved, sf_count_t frames);
     void Write(const float* interleaved, sf_count_t frames);

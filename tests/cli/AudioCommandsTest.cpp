@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -502,7 +503,14 @@ TEST_F(AudioCommands, OutputPathsAreWrittenAsTheirKindAsks)
     ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
     std::string fromFifo;
     std::thread reader([&] { fromFifo = ReadAll(dir_ / "fifo"); });
-    const ToolResult toFifo = RunTool("process '" + in + "' '" + Path("fifo") + "'", true);
+    const ToolResult toFifo =
+        RunTool("process '" + in + "' '" + Path("fifo") + "' --type wav", true);
+    // Should the tool have failed before opening the FIFO, the reader is released.
+    const int release = open(Path("fifo").c_str(), O_WRONLY | O_NONBLOCK);
+    if (release >= 0)
+    {
+        close(release);
+    }
     reader.join();
     EXPECT_EQ(toFifo.exitStatus, 0) << toFifo.output;
     EXPECT_EQ(fromFifo, expected);
@@ -514,9 +522,9 @@ TEST_F(AudioCommands, OutputPathsAreWrittenAsTheirKindAsks)
                          mknod(Path("full").c_str(), S_IFCHR | 0600, makedev(1, 7)) == 0;
     if (devices)
     {
-        EXPECT_EQ(RunTool("process '" + in + "' '" + Path("null") + "'").exitStatus, 0);
+        EXPECT_EQ(RunTool("process '" + in + "' '" + Path("null") + "' -t wav").exitStatus, 0);
         EXPECT_EQ(fs::status(dir_ / "null").type(), fs::file_type::character);
-        const ToolResult full = RunTool("process '" + in + "' '" + Path("full") + "'", true);
+        const ToolResult full = RunTool("process '" + in + "' '" + Path("full") + "' -t wav", true);
         EXPECT_EQ(full.exitStatus, 1);
         EXPECT_NE(full.output.find("No space left on device"), std::string::npos) << full.output;
         EXPECT_EQ(std::count(full.output.begin(), full.output.end(), '\n'), 1) << full.output;
@@ -590,4 +598,169 @@ TEST_F(AudioCommands, SampleRatesOutsideTheSupportedRangeAreRefused)
     }
     EXPECT_GT(peak, 0.1);
     EXPECT_LT(peak, 2.0);
+}
+
+// Every output type libsndfile writes, chosen by the extension or --type, with the sample
+// format from --bits or kept from the input where the type holds it; read back as written.
+TEST_F(AudioCommands, OutputTypeFollowsTheExtensionAndBits)
+{
+    const std::string in = WriteSine("in.wav", 2, 9600, 440.0, 0.5, 48000);
+    struct Case
+    {
+        std::string output;
+        std::string options;
+        int format; // expected major type and subtype
+    };
+    const std::vector<Case> cases = {
+        {"a.wav", "", SF_FORMAT_WAV | SF_FORMAT_PCM_24},
+        {"a16.wav", "-b 16", SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+        {"a32.wav", "--bits 32", SF_FORMAT_WAV | SF_FORMAT_PCM_32},
+        {"af.wav", "-b float", SF_FORMAT_WAV | SF_FORMAT_FLOAT},
+        {"ad.wav", "-b double", SF_FORMAT_WAV | SF_FORMAT_DOUBLE},
+        {"a.flac", "", SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
+        {"a16.flac", "-b 16", SF_FORMAT_FLAC | SF_FORMAT_PCM_16},
+        {"A.FLAC", "", SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
+        {"a.aiff", "-b 16", SF_FORMAT_AIFF | SF_FORMAT_PCM_16},
+        {"a.w64", "", SF_FORMAT_W64 | SF_FORMAT_PCM_24},
+        {"a.rf64", "", SF_FORMAT_RF64 | SF_FORMAT_PCM_24},
+        {"a.caf", "-b float", SF_FORMAT_CAF | SF_FORMAT_FLOAT},
+        {"a.au", "", SF_FORMAT_AU | SF_FORMAT_PCM_24},
+        {"a.ogg", "-q 0.5", SF_FORMAT_OGG | SF_FORMAT_VORBIS},
+        {"a.opus", "", SF_FORMAT_OGG | SF_FORMAT_OPUS},
+        {"a.mp3", "", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III},
+        {"typed.dat", "--type flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
+    };
+    for (const Case& c : cases)
+    {
+        const ToolResult run =
+            RunTool("process '" + in + "' '" + Path(c.output) + "' " + c.options, true);
+        ASSERT_EQ(run.exitStatus, 0) << c.output << ": " << run.output;
+        const Audio out = Read(Path(c.output));
+        EXPECT_EQ(out.info.format, c.format) << c.output << std::hex << " " << out.info.format;
+        EXPECT_EQ(out.info.channels, 2) << c.output;
+        EXPECT_EQ(out.info.samplerate, 48000) << c.output;
+        // Lossy codecs pad the end; every type keeps the audio.
+        EXPECT_GE(out.info.frames, 9600) << c.output;
+        EXPECT_GT(Peak(out, 0, 2000), 0.3) << c.output;
+    }
+    for (const std::string& refused : {"process '" + in + "' '" + Path("x.xyz") + "'",
+                                       "process '" + in + "' '" + Path("noextension") + "'",
+                                       "process '" + in + "' '" + Path("f.flac") + "' -b float",
+                                       "process '" + in + "' '" + Path("b.mp3") + "' -b 16",
+                                       "process '" + in + "' '" + Path("c.wav") + "' -b 12",
+                                       "process '" + in + "' '" + Path("d.wav") + "' -t xyz"})
+    {
+        const ToolResult run = RunTool(refused, true);
+        EXPECT_EQ(run.exitStatus, 1) << refused;
+        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()),
+              static_cast<long>(cases.size()) + 1);
+}
+
+// Standard input and output, as pipes between tools: a WAV piped in, FLAC piped out.
+TEST_F(AudioCommands, PipesInAndOut)
+{
+    const std::string in =
+        WriteSine("in.wav", 2, 4800, 440.0, 0.5, 48000, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    ASSERT_EQ(RunTool("process - '" + Path("from-pipe.flac") + "' < '" + in + "'").exitStatus, 0);
+    EXPECT_EQ(Read(Path("from-pipe.flac")).info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    ASSERT_EQ(RunTool("process '" + in + "' - -t flac > '" + Path("to-pipe.flac") + "'").exitStatus,
+              0);
+    EXPECT_EQ(ReadAll(dir_ / "to-pipe.flac"), ReadAll(dir_ / "from-pipe.flac"));
+    const ToolResult analysed = RunTool("analyse - < '" + Path("to-pipe.flac") + "'");
+    EXPECT_EQ(analysed.exitStatus, 0);
+    EXPECT_NE(analysed.output.find("band"), std::string::npos);
+}
+
+// Samples beyond full scale in an integer output are counted on standard error, as sox does;
+// --quiet keeps it silent, a float output holds them; --dither stays within a step.
+TEST_F(AudioCommands, ClippingIsReportedAndDitherIsSmall)
+{
+    const std::string in =
+        WriteSine("in.wav", 1, 4800, 440.0, 0.9, 48000, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    const std::string loud = " --set 'Output=6' -b 16";
+    const ToolResult clipped = RunTool("process '" + in + "' '" + Path("c.wav") + "'" + loud, true);
+    EXPECT_EQ(clipped.exitStatus, 0);
+    EXPECT_NE(clipped.output.find("samples clipped at full scale"), std::string::npos)
+        << clipped.output;
+    EXPECT_EQ(
+        RunTool("process '" + in + "' '" + Path("q.wav") + "'" + loud + " --quiet", true).output,
+        "");
+    EXPECT_EQ(
+        RunTool("process '" + in + "' '" + Path("f.wav") + "' --set 'Output=6' -b float", true)
+            .output,
+        "");
+
+    ASSERT_EQ(RunTool("process '" + in + "' '" + Path("plain.wav") + "' -b 16").exitStatus, 0);
+    ASSERT_EQ(
+        RunTool("process '" + in + "' '" + Path("dither.wav") + "' -b 16 --dither").exitStatus, 0);
+    const Audio plain = Read(Path("plain.wav"));
+    const Audio dithered = Read(Path("dither.wav"));
+    ASSERT_EQ(plain.samples.size(), dithered.samples.size());
+    double largest = 0.0;
+    int differing = 0;
+    for (std::size_t i = 0; i < plain.samples.size(); ++i)
+    {
+        largest = std::max(largest, std::fabs(plain.samples[i] - dithered.samples[i]));
+        differing += plain.samples[i] != dithered.samples[i];
+    }
+    EXPECT_GT(differing, 1000);
+    EXPECT_LE(largest, 2.0 / 32768.0 + 1e-12);
+}
+
+// An automated change takes effect at its exact frame: the block is split there.
+TEST_F(AudioCommands, AutomationChangesAtTheExactFrame)
+{
+    const std::string in =
+        WriteSine("in.wav", 1, 48000, 440.0, 0.5, 48000, SF_FORMAT_WAV | SF_FORMAT_DOUBLE);
+    for (const char* command : {"process", "analyse"})
+    {
+        const std::string out =
+            std::string(command) == "process" ? " '" + Path("out.wav") + "'" : "";
+        const ToolResult run = RunTool(std::string(command) + " '" + in + "'" + out +
+                                           " --automate 'Output=-6@0.25013' --block 500",
+                                       true);
+        ASSERT_EQ(run.exitStatus, 0) << run.output;
+    }
+    const Audio before = Read(in);
+    const Audio after = Read(Path("out.wav"));
+    const long change = std::lround(0.25013 * 48000); // frame 12006, inside a block of 500
+    const double ratio = std::pow(10.0, -6.0 / 20.0);
+    for (long j = change - 3; j < change + 3; ++j)
+    {
+        const double expected = j < change ? before.samples[j] : before.samples[j] * ratio;
+        EXPECT_NEAR(after.samples[j], expected, 1e-9) << "frame " << j;
+    }
+    for (const char* bad :
+         {"'Output=-6'", "'Output=-6@x'", "'Output=-99@1'", "'Nothing=1@1'", "'Output=-6@-1'"})
+    {
+        EXPECT_EQ(
+            RunTool("process '" + in + "' '" + Path("bad.wav") + "' --automate " + bad).exitStatus,
+            1)
+            << bad;
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "bad.wav"));
+}
+
+// Parameters by name in any case, by their LV2 symbols, and band gains by frequency.
+TEST_F(AudioCommands, ParametersByNameSymbolOrFrequency)
+{
+    const std::string in = WriteSine("in.wav", 1, 4800, 1000.0, 0.5, 48000);
+    std::vector<std::string> outputs;
+    for (const char* setting :
+         {"Gain 17=6", "gain 17=6", "gain_17=6", "1kHz=+6", "1000 Hz=6", "1k=6", "1000=6"})
+    {
+        const std::string out = Path("out" + std::to_string(outputs.size()) + ".wav");
+        ASSERT_EQ(RunTool("process '" + in + "' '" + out + "' --set '" + setting + "'").exitStatus,
+                  0)
+            << setting;
+        outputs.push_back(ReadAll(out));
+        EXPECT_EQ(outputs.back(), outputs.front()) << setting;
+    }
+    EXPECT_EQ(
+        RunTool("process '" + in + "' '" + Path("x.wav") + "' --set 'eq_amount=80'").exitStatus, 0);
+    EXPECT_EQ(RunTool("process '" + in + "' '" + Path("y.wav") + "' --set '1.1kHz=6'").exitStatus,
+              1);
+    EXPECT_NE(RunTool("params").output.find("band at 1000 Hz"), std::string::npos);
 }
