@@ -20,10 +20,11 @@ struct AnalyseOptions
     int blockFrames = 512;
 };
 
+// Streams the input through the plug-in: memory stays the same whatever the length.
 void RunAnalyse(const AnalyseOptions& options)
 {
-    AudioData audio = ReadAudioFile(options.input);
-    HostSession session(audio.sampleRateHz, options.blockFrames);
+    AudioReader input(options.input);
+    HostSession session(input.SampleRateHz(), options.blockFrames);
     if (!options.stateFile.empty())
     {
         session.LoadStateFile(options.stateFile);
@@ -34,12 +35,16 @@ void RunAnalyse(const AnalyseOptions& options)
     }
     for (const std::string& automation : options.automations)
     {
-        session.AddAutomation(automation, audio.sampleRateHz);
+        session.AddAutomation(automation, input.SampleRateHz());
     }
-    session.Process(audio);
+    const double seconds =
+        input.AnnouncedFrames() > 0 ? input.AnnouncedFrames() / double(input.SampleRateHz()) : 0.0;
+    const long frames = session.Stream(
+        input.Channels(), seconds,
+        [&input](double* interleaved, int count) { return input.Read(interleaved, count); }, {});
     if (options.json)
     {
-        std::printf("%s\n", session.Analysis(audio).dump(2).c_str());
+        std::printf("%s\n", session.Analysis(input.SampleRateHz(), frames).dump(2).c_str());
     }
     else
     {

@@ -30,6 +30,8 @@ namespace
 constexpr double kProgressMinimumSeconds = 5.0;
 // Longer blocks are refused: they only cost memory and say nothing more.
 constexpr int kMaxBlockFrames = 1 << 20;
+// Frames read at a time when a whole file is read into memory.
+constexpr int kReadBlockFrames = 65536;
 
 double LevelDb(double level)
 {
@@ -198,33 +200,6 @@ std::vector<double> Interleaved(const AudioData& audio)
     return interleaved;
 }
 
-// Triangular (TPDF) dither of one step of the output's integer depth, from a fixed seed so that
-// a run is repeatable. Depths of 32 bits and float formats get none.
-void AddDither(std::vector<double>& samples, int bits)
-{
-    if (bits < 8 || bits > 24)
-    {
-        return;
-    }
-    const double step = std::ldexp(1.0, -(bits - 1));
-    std::uint64_t state = 0x9E3779B97F4A7C15ull;
-    auto uniform = [&state]
-    {
-        state = state * 6364136223846793005ull + 1442695040888963407ull;
-        return static_cast<double>(state >> 11) * 0x1.0p-53;
-    };
-    for (double& sample : samples)
-    {
-        sample += (uniform() - uniform()) * step;
-    }
-}
-
-long CountBeyondFullScale(const std::vector<double>& samples)
-{
-    return static_cast<long>(
-        std::count_if(samples.begin(), samples.end(), [](double x) { return std::fabs(x) > 1.0; }));
-}
-
 } // namespace
 
 int CheckedBlockSize(int frames)
@@ -236,7 +211,7 @@ int CheckedBlockSize(int frames)
     return frames;
 }
 
-AudioData ReadAudioFile(const std::string& path)
+AudioReader::AudioReader(const std::string& path)
 {
     RefuseDirectory(path, "read");
     SF_INFO info{};
@@ -245,34 +220,123 @@ AudioData ReadAudioFile(const std::string& path)
     {
         throw ToolError("cannot read " + path + ": " + sf_strerror(nullptr));
     }
-    if (info.channels < 1 || info.channels > 2)
+    if (info.channels < 1 || info.channels > 2 || info.samplerate < 1)
     {
         sf_close(file);
-        throw ToolError(path + " has " + std::to_string(info.channels) +
-                        " channels; only mono and stereo files can be processed");
+        throw ToolError(info.samplerate < 1 ? path + " has no valid sample rate"
+                                            : path + " has " + std::to_string(info.channels) +
+                                                  " channels; only mono and stereo files can be "
+                                                  "processed");
     }
+    file_ = file;
+    channels_ = info.channels;
+    sampleRateHz_ = info.samplerate;
+    format_ = info.format;
+    announcedFrames_ = info.frames >= 0 && info.frames < SF_COUNT_MAX ? info.frames : -1;
+}
+
+AudioReader::~AudioReader()
+{
+    sf_close(static_cast<SNDFILE*>(file_));
+}
+
+int AudioReader::Read(double* interleaved, int frames)
+{
+    const sf_count_t got = sf_readf_double(static_cast<SNDFILE*>(file_), interleaved, frames);
+    return static_cast<int>(std::max<sf_count_t>(got, 0));
+}
+
+AudioData ReadAudioFile(const std::string& path)
+{
+    AudioReader reader(path);
     AudioData audio;
-    audio.sampleRateHz = info.samplerate;
-    audio.format = info.format;
-    const auto frames = static_cast<std::size_t>(std::max<sf_count_t>(info.frames, 0));
-    std::vector<double> interleaved(frames * static_cast<std::size_t>(info.channels));
-    const sf_count_t framesRead = sf_readf_double(file, interleaved.data(), info.frames);
-    sf_close(file);
-    audio.channels.assign(
-        static_cast<std::size_t>(info.channels),
-        std::vector<double>(static_cast<std::size_t>(std::max<sf_count_t>(framesRead, 0))));
-    for (std::size_t j = 0; j < audio.channels[0].size(); ++j)
+    audio.sampleRateHz = reader.SampleRateHz();
+    audio.format = reader.Format();
+    audio.channels.resize(static_cast<std::size_t>(reader.Channels()));
+    std::vector<double> block(static_cast<std::size_t>(kReadBlockFrames * reader.Channels()));
+    for (int got = 0; (got = reader.Read(block.data(), kReadBlockFrames)) > 0;)
     {
-        for (std::size_t c = 0; c < audio.channels.size(); ++c)
+        for (int j = 0; j < got; ++j)
         {
-            audio.channels[c][j] = interleaved[j * audio.channels.size() + c];
+            for (std::size_t c = 0; c < audio.channels.size(); ++c)
+            {
+                audio.channels[c].push_back(block[j * audio.channels.size() + c]);
+            }
         }
     }
-    if (audio.sampleRateHz < 1)
-    {
-        throw ToolError(path + " has no valid sample rate");
-    }
     return audio;
+}
+
+struct AudioFileWriter::State
+{
+    State(output::OutputFile& output, const SF_INFO& info) : file(output), writer(output, info) {}
+
+    output::OutputFile& file;
+    output::SoundWriter writer;
+    int channels = 0;
+    int ditherBits = 0; // 0: no dither
+    bool countClipping = false;
+    bool quiet = false;
+    std::uint64_t ditherState = 0x9E3779B97F4A7C15ull;
+    std::vector<double> scratch;
+};
+
+AudioFileWriter::AudioFileWriter(output::OutputFile& file, int format, int channels,
+                                 int sampleRateHz, const AudioWriteOptions& options)
+{
+    SF_INFO info{};
+    info.samplerate = sampleRateHz;
+    info.channels = channels;
+    info.format = format;
+    state_ = std::make_unique<State>(file, info);
+    state_->channels = channels;
+    state_->ditherBits = options.dither ? IntegerBits(format) : 0;
+    state_->countClipping = ClipsBeyondFullScale(format);
+    state_->quiet = options.quiet;
+    if (options.quality >= 0.0)
+    {
+        state_->writer.SetQuality(options.quality);
+    }
+}
+
+AudioFileWriter::~AudioFileWriter() = default;
+
+void AudioFileWriter::Write(const double* interleaved, int frames)
+{
+    State& s = *state_;
+    const auto count = static_cast<std::size_t>(frames * s.channels);
+    s.scratch.assign(interleaved, interleaved + count);
+    // Triangular (TPDF) dither of one step of the output's integer depth, from a fixed seed so
+    // that a run is repeatable; 32-bit depths get none.
+    if (s.ditherBits >= 8 && s.ditherBits <= 24)
+    {
+        const double step = std::ldexp(1.0, -(s.ditherBits - 1));
+        auto uniform = [&s]
+        {
+            s.ditherState = s.ditherState * 6364136223846793005ull + 1442695040888963407ull;
+            return static_cast<double>(s.ditherState >> 11) * 0x1.0p-53;
+        };
+        for (double& sample : s.scratch)
+        {
+            sample += (uniform() - uniform()) * step;
+        }
+    }
+    if (s.countClipping)
+    {
+        clipped_ += static_cast<long>(std::count_if(s.scratch.begin(), s.scratch.end(),
+                                                    [](double x) { return std::fabs(x) > 1.0; }));
+    }
+    s.writer.Write(s.scratch.data(), frames);
+}
+
+void AudioFileWriter::Close()
+{
+    state_->writer.Close();
+    if (clipped_ > 0 && !state_->quiet)
+    {
+        std::fprintf(stderr, "kestrune: warning: %s: %ld samples clipped at full scale\n",
+                     state_->file.Path().c_str(), clipped_);
+    }
 }
 
 output::OutputFile StageAudioFile(const std::string& path, const AudioData& audio,
@@ -280,28 +344,11 @@ output::OutputFile StageAudioFile(const std::string& path, const AudioData& audi
                                   const AudioWriteOptions& options)
 {
     output::OutputFile file = output::OutputFile::Open(path, inputs);
-    SF_INFO info{};
-    info.samplerate = audio.sampleRateHz;
-    info.channels = static_cast<int>(audio.channels.size());
-    info.format = audio.format;
-    std::vector<double> interleaved = Interleaved(audio);
-    if (options.dither)
-    {
-        AddDither(interleaved, IntegerBits(audio.format));
-    }
-    const long clipped = ClipsBeyondFullScale(audio.format) ? CountBeyondFullScale(interleaved) : 0;
-    output::SoundWriter writer(file, info);
-    if (options.quality >= 0.0)
-    {
-        writer.SetQuality(options.quality);
-    }
+    AudioFileWriter writer(file, audio.format, static_cast<int>(audio.channels.size()),
+                           audio.sampleRateHz, options);
+    const std::vector<double> interleaved = Interleaved(audio);
     writer.Write(interleaved.data(), audio.Frames());
     writer.Close();
-    if (clipped > 0 && !options.quiet)
-    {
-        std::fprintf(stderr, "kestrune: warning: %s: %ld samples clipped at full scale\n",
-                     path.c_str(), clipped);
-    }
     return file;
 }
 
@@ -434,36 +481,72 @@ std::string HostSession::StateDocument()
 
 void HostSession::Process(AudioData& audio)
 {
-    const int frames = audio.Frames();
-    const bool mono = audio.channels.size() == 1;
-    std::vector<double> in0(static_cast<std::size_t>(blockFrames_));
-    std::vector<double> in1(static_cast<std::size_t>(blockFrames_));
-    std::vector<double> out0(static_cast<std::size_t>(blockFrames_));
-    std::vector<double> out1(static_cast<std::size_t>(blockFrames_));
-    ProgressBar progress(audio.Seconds());
+    const auto channels = audio.channels.size();
+    long read = 0;
+    long written = 0;
+    Stream(static_cast<int>(channels), audio.Seconds(),
+           [&](double* interleaved, int frames)
+           {
+               const int n = static_cast<int>(std::min<long>(frames, audio.Frames() - read));
+               for (int j = 0; j < n; ++j)
+               {
+                   for (std::size_t c = 0; c < channels; ++c)
+                   {
+                       interleaved[j * channels + c] = audio.channels[c][read + j];
+                   }
+               }
+               read += n;
+               return n;
+           },
+           [&](const double* interleaved, int frames)
+           {
+               for (int j = 0; j < frames; ++j)
+               {
+                   for (std::size_t c = 0; c < channels; ++c)
+                   {
+                       audio.channels[c][written + j] = interleaved[j * channels + c];
+                   }
+               }
+               written += frames;
+           });
+}
+
+long HostSession::Stream(int channels, double seconds, const BlockSource& source,
+                         const BlockSink& sink)
+{
+    const auto block = static_cast<std::size_t>(blockFrames_);
+    std::vector<double> interleaved(block * static_cast<std::size_t>(channels));
+    std::vector<double> in0(block);
+    std::vector<double> in1(block);
+    std::vector<double> out0(block);
+    std::vector<double> out1(block);
+    ProgressBar progress(seconds);
+    const double expectedFrames = seconds * plugin_->SampleRate();
     auto nextChange = automation_.begin();
-    for (int start = 0, n = 0; start < frames; start += n)
+    long done = 0;
+    for (;;)
     {
         // Changes due by this frame reach the plug-in first; the block ends where the next one
         // is due, so each takes effect at its own frame.
-        for (; nextChange != automation_.end() && nextChange->frame <= start; ++nextChange)
+        for (; nextChange != automation_.end() && nextChange->frame <= done; ++nextChange)
         {
             plugin_->SetParameterFromHost(nextChange->change.index, nextChange->change.normalised);
         }
-        n = std::min(blockFrames_, frames - start);
+        int n = blockFrames_;
         if (nextChange != automation_.end())
         {
-            n = static_cast<int>(std::min<long>(n, nextChange->frame - start));
+            n = static_cast<int>(std::min<long>(n, nextChange->frame - done));
         }
-        std::copy_n(audio.channels[0].begin() + start, n, in0.begin());
-        if (mono)
+        n = source(interleaved.data(), n);
+        if (n <= 0)
         {
+            break;
+        }
+        for (int j = 0; j < n; ++j)
+        {
+            in0[j] = interleaved[static_cast<std::size_t>(j * channels)];
             // The mono configuration runs the second channel from a zeroed buffer.
-            std::fill_n(in1.begin(), n, 0.0);
-        }
-        else
-        {
-            std::copy_n(audio.channels[1].begin() + start, n, in1.begin());
+            in1[j] = channels > 1 ? interleaved[static_cast<std::size_t>(j * channels + 1)] : 0.0;
         }
         double* inputs[2] = {in0.data(), in1.data()};
         double* outputs[2] = {out0.data(), out1.data()};
@@ -471,16 +554,33 @@ void HostSession::Process(AudioData& audio)
             const auto lock = plugin_->LockPlugin();
             plugin_->ProcessBlock(inputs, outputs, n);
         }
-        std::copy_n(out0.begin(), n, audio.channels[0].begin() + start);
-        if (!mono)
+        for (int j = 0; j < n; ++j)
         {
-            std::copy_n(out1.begin(), n, audio.channels[1].begin() + start);
+            interleaved[static_cast<std::size_t>(j * channels)] = out0[j];
+            if (channels > 1)
+            {
+                interleaved[static_cast<std::size_t>(j * channels + 1)] = out1[j];
+            }
         }
-        progress.Show(static_cast<double>(start + n) / frames);
+        if (sink)
+        {
+            sink(interleaved.data(), n);
+        }
+        done += n;
+        if (expectedFrames > 0.0)
+        {
+            progress.Show(std::min(1.0, static_cast<double>(done) / expectedFrames));
+        }
     }
+    return done;
 }
 
 nlohmann::ordered_json HostSession::Analysis(const AudioData& audio) const
+{
+    return Analysis(audio.sampleRateHz, audio.Frames());
+}
+
+nlohmann::ordered_json HostSession::Analysis(int sampleRateHz, long frames) const
 {
     const AudioPlugin& engine = plugin_->Engine();
     nlohmann::ordered_json bands = nlohmann::ordered_json::array();
@@ -495,8 +595,8 @@ nlohmann::ordered_json HostSession::Analysis(const AudioData& audio) const
         bands.push_back(entry);
     }
     nlohmann::ordered_json result;
-    result["sampleRate"] = audio.sampleRateHz;
-    result["frames"] = audio.Frames();
+    result["sampleRate"] = sampleRateHz;
+    result["frames"] = frames;
     result["bands"] = bands;
     return result;
 }

@@ -4,6 +4,7 @@
 // plug-in instance driven as a host drives it, parameter settings from the command line, state
 // files, and a progress bar.
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -36,6 +37,32 @@ struct AudioData
     }
 };
 
+// A mono or stereo audio file ("-": standard input) read block by block, so that memory stays
+// the same whatever the length; anything else is a ToolError.
+class AudioReader
+{
+public:
+    explicit AudioReader(const std::string& path);
+    ~AudioReader();
+    AudioReader(const AudioReader&) = delete;
+    AudioReader& operator=(const AudioReader&) = delete;
+
+    int Channels() const { return channels_; }
+    int SampleRateHz() const { return sampleRateHz_; }
+    int Format() const { return format_; } // libsndfile format code
+    // Frames the header announces; a pipe may deliver fewer (or announce none: -1).
+    long AnnouncedFrames() const { return announcedFrames_; }
+    // Up to `frames` interleaved frames; 0 at the end of the data.
+    int Read(double* interleaved, int frames);
+
+private:
+    void* file_ = nullptr; // SNDFILE
+    int channels_ = 0;
+    int sampleRateHz_ = 0;
+    int format_ = 0;
+    long announcedFrames_ = -1;
+};
+
 // Reads a mono or stereo file; anything else is a ToolError. A file whose data ends before its
 // header says is read as far as its data goes, as libsndfile reads it.
 AudioData ReadAudioFile(const std::string& path);
@@ -51,6 +78,29 @@ struct AudioWriteOptions
     bool dither = false;   // triangular dither to the depth of an integer format
     bool quiet = false;    // no report of clipped samples
 };
+// Audio written block by block into an output file in `format`, with the options' dither and
+// quality. Samples beyond full scale in an integer or lossy output are clipped and counted;
+// Close reports the count on standard error unless quiet. A ToolError or output::FileError on
+// failure.
+class AudioFileWriter
+{
+public:
+    AudioFileWriter(output::OutputFile& file, int format, int channels, int sampleRateHz,
+                    const AudioWriteOptions& options);
+    ~AudioFileWriter();
+    AudioFileWriter(const AudioFileWriter&) = delete;
+    AudioFileWriter& operator=(const AudioFileWriter&) = delete;
+
+    void Write(const double* interleaved, int frames);
+    void Close();
+    long Clipped() const { return clipped_; }
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+    long clipped_ = 0;
+};
+
 // Samples beyond full scale in an integer or lossy output are clipped and counted; the count
 // is reported on standard error unless quiet.
 output::OutputFile StageAudioFile(const std::string& path, const AudioData& audio,
@@ -88,9 +138,16 @@ public:
     // Runs the audio through the plug-in in blocks, in place; mono runs as "1-1", stereo as
     // "2-2". Shows a progress bar on a terminal for long material.
     void Process(AudioData& audio);
+    // The same, streamed: blocks of interleaved frames are pulled from `source` (it returns how
+    // many it gave, 0 at the end) and the processed frames handed to `sink` (may be empty).
+    // `seconds` is the expected length for the progress bar (0: unknown). Returns the frames.
+    using BlockSource = std::function<int(double* interleaved, int frames)>;
+    using BlockSink = std::function<void(const double* interleaved, int frames)>;
+    long Stream(int channels, double seconds, const BlockSource& source, const BlockSink& sink);
 
     // Band table with levels and gains as the analyse command prints them.
     nlohmann::ordered_json Analysis(const AudioData& audio) const;
+    nlohmann::ordered_json Analysis(int sampleRateHz, long frames) const;
     std::string AnalysisText() const;
 
     VantorKestrune& Plugin() { return *plugin_; }

@@ -1,5 +1,6 @@
 // kestrune process IN OUT: runs an audio file through the plug-in as a host would.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,10 +26,13 @@ struct ProcessOptions
     AudioWriteOptions writing;
 };
 
+// Streams the input through the plug-in into the output block by block: memory stays the
+// same whatever the length. Both outputs are checked and opened before the first block and
+// renamed into place together at the end, so a failure anywhere leaves neither behind.
 void RunProcess(const ProcessOptions& options)
 {
-    AudioData audio = ReadAudioFile(options.input);
-    HostSession session(audio.sampleRateHz, options.blockFrames);
+    AudioReader input(options.input);
+    HostSession session(input.SampleRateHz(), options.blockFrames);
     if (!options.stateFile.empty())
     {
         session.LoadStateFile(options.stateFile);
@@ -39,33 +43,41 @@ void RunProcess(const ProcessOptions& options)
     }
     for (const std::string& automation : options.automations)
     {
-        session.AddAutomation(automation, audio.sampleRateHz);
+        session.AddAutomation(automation, input.SampleRateHz());
     }
-    // The format is settled before the work: a type the output cannot have fails at once.
-    const int outputFormat =
-        ChooseOutputFormat(options.output, audio.format, options.format,
-                           static_cast<int>(audio.channels.size()), audio.sampleRateHz);
-    session.Process(audio);
-    audio.format = outputFormat;
-    // Both outputs are written before either is renamed into place: a state file that cannot
-    // be written leaves no audio output behind either.
+    const int outputFormat = ChooseOutputFormat(options.output, input.Format(), options.format,
+                                                input.Channels(), input.SampleRateHz());
     // The state may be saved back over the state file it was loaded from, but nothing is
     // written over the audio input, and the audio not over the state file.
     if (!options.saveStateFile.empty() && output::SamePath(options.output, options.saveStateFile))
     {
         throw ToolError("the audio output and --save-state name the same file " + options.output);
     }
-    output::OutputFile output =
-        StageAudioFile(options.output, audio, {options.input, options.stateFile}, options.writing);
+    output::OutputFile audioFile =
+        output::OutputFile::Open(options.output, {options.input, options.stateFile});
+    std::optional<output::OutputFile> stateFile;
     if (!options.saveStateFile.empty())
     {
-        output::OutputFile state =
-            StageTextFile(options.saveStateFile, session.StateDocument(), {options.input});
-        output.Commit();
-        state.Commit();
-        return;
+        stateFile.emplace(output::OutputFile::Open(options.saveStateFile, {options.input}));
     }
-    output.Commit();
+    AudioFileWriter writer(audioFile, outputFormat, input.Channels(), input.SampleRateHz(),
+                           options.writing);
+    const double seconds =
+        input.AnnouncedFrames() > 0 ? input.AnnouncedFrames() / double(input.SampleRateHz()) : 0.0;
+    session.Stream(
+        input.Channels(), seconds,
+        [&input](double* interleaved, int frames) { return input.Read(interleaved, frames); },
+        [&writer](const double* interleaved, int frames) { writer.Write(interleaved, frames); });
+    writer.Close();
+    if (stateFile)
+    {
+        stateFile->Write(session.StateDocument());
+    }
+    audioFile.Commit();
+    if (stateFile)
+    {
+        stateFile->Commit();
+    }
 }
 
 } // namespace
