@@ -484,31 +484,32 @@ void HostSession::Process(AudioData& audio)
     const auto channels = audio.channels.size();
     long read = 0;
     long written = 0;
-    Stream(static_cast<int>(channels), audio.Seconds(),
-           [&](double* interleaved, int frames)
-           {
-               const int n = static_cast<int>(std::min<long>(frames, audio.Frames() - read));
-               for (int j = 0; j < n; ++j)
-               {
-                   for (std::size_t c = 0; c < channels; ++c)
-                   {
-                       interleaved[j * channels + c] = audio.channels[c][read + j];
-                   }
-               }
-               read += n;
-               return n;
-           },
-           [&](const double* interleaved, int frames)
-           {
-               for (int j = 0; j < frames; ++j)
-               {
-                   for (std::size_t c = 0; c < channels; ++c)
-                   {
-                       audio.channels[c][written + j] = interleaved[j * channels + c];
-                   }
-               }
-               written += frames;
-           });
+    Stream(
+        static_cast<int>(channels), audio.Seconds(),
+        [&](double* interleaved, int frames)
+        {
+            const int n = static_cast<int>(std::min<long>(frames, audio.Frames() - read));
+            for (int j = 0; j < n; ++j)
+            {
+                for (std::size_t c = 0; c < channels; ++c)
+                {
+                    interleaved[j * channels + c] = audio.channels[c][read + j];
+                }
+            }
+            read += n;
+            return n;
+        },
+        [&](const double* interleaved, int frames)
+        {
+            for (int j = 0; j < frames; ++j)
+            {
+                for (std::size_t c = 0; c < channels; ++c)
+                {
+                    audio.channels[c][written + j] = interleaved[j * channels + c];
+                }
+            }
+            written += frames;
+        });
 }
 
 long HostSession::Stream(int channels, double seconds, const BlockSource& source,

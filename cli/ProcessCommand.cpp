@@ -1,7 +1,12 @@
 // kestrune process IN OUT: runs an audio file through the plug-in as a host would.
 
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "output/OutputFile.h"
@@ -15,6 +20,8 @@ namespace
 
 struct ProcessOptions
 {
+    std::vector<std::string> files; // IN OUT, or the inputs with --output-dir
+    std::string outputDir;
     std::string input;
     std::string output;
     std::vector<std::string> settings;
@@ -24,6 +31,7 @@ struct ProcessOptions
     int blockFrames = 512;
     OutputFormatChoice format;
     AudioWriteOptions writing;
+    bool progress = true; // a progress bar on a terminal; not for files run side by side
 };
 
 // Streams the input through the plug-in into the output block by block: memory stays the
@@ -62,8 +70,9 @@ void RunProcess(const ProcessOptions& options)
     }
     AudioFileWriter writer(audioFile, outputFormat, input.Channels(), input.SampleRateHz(),
                            options.writing);
-    const double seconds =
-        input.AnnouncedFrames() > 0 ? input.AnnouncedFrames() / double(input.SampleRateHz()) : 0.0;
+    const double seconds = options.progress && input.AnnouncedFrames() > 0
+                               ? input.AnnouncedFrames() / double(input.SampleRateHz())
+                               : 0.0;
     session.Stream(
         input.Channels(), seconds,
         [&input](double* interleaved, int frames) { return input.Read(interleaved, frames); },
@@ -80,6 +89,106 @@ void RunProcess(const ProcessOptions& options)
     }
 }
 
+// Where a file of a batch goes: the output folder, the input's name with the extension of
+// --type or the input's own.
+std::string BatchOutputPath(const ProcessOptions& options, const std::string& input)
+{
+    const std::filesystem::path in(input);
+    const std::string extension =
+        options.format.type.empty() ? in.extension().string() : "." + options.format.type;
+    return (std::filesystem::path(options.outputDir) / in.stem()).string() + extension;
+}
+
+// Many inputs into one folder, on every core: one plug-in instance per file, so each file is
+// processed exactly as on its own. A failing file does not stop the others; each gets its own
+// line (results on standard output, failures on standard error, in the order given).
+void RunBatch(const ProcessOptions& options)
+{
+    if (!options.saveStateFile.empty())
+    {
+        throw ToolError("--save-state takes a single input, not a batch");
+    }
+    std::error_code error;
+    std::filesystem::create_directories(options.outputDir, error);
+    if (error)
+    {
+        throw ToolError("cannot create " + options.outputDir + ": " + error.message());
+    }
+    const std::size_t count = options.files.size();
+    std::vector<std::string> failures(count);
+    std::atomic<std::size_t> next{0};
+    auto work = [&]
+    {
+        for (std::size_t i = next++; i < count; i = next++)
+        {
+            ProcessOptions one = options;
+            one.progress = false;
+            one.input = options.files[i];
+            one.output = BatchOutputPath(options, one.input);
+            try
+            {
+                RunProcess(one);
+            }
+            catch (const std::exception& failure)
+            {
+                failures[i] = failure.what();
+                if (failures[i].empty())
+                {
+                    failures[i] = "failed";
+                }
+            }
+        }
+    };
+    const std::size_t workers =
+        std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, count);
+    std::vector<std::thread> threads;
+    for (std::size_t w = 1; w < workers; ++w)
+    {
+        threads.emplace_back(work);
+    }
+    work();
+    for (std::thread& thread : threads)
+    {
+        thread.join();
+    }
+    std::size_t failed = 0;
+    for (std::size_t i = 0; i < count; ++i)
+    {
+        if (failures[i].empty())
+        {
+            if (!options.writing.quiet)
+            {
+                std::printf("%s -> %s\n", options.files[i].c_str(),
+                            BatchOutputPath(options, options.files[i]).c_str());
+            }
+            continue;
+        }
+        ++failed;
+        std::fprintf(stderr, "kestrune process: %s: %s\n", options.files[i].c_str(),
+                     failures[i].c_str());
+    }
+    if (failed > 0)
+    {
+        throw ToolError(std::to_string(failed) + " of " + std::to_string(count) + " files failed");
+    }
+}
+
+void RunProcessCommand(ProcessOptions options)
+{
+    if (!options.outputDir.empty())
+    {
+        RunBatch(options);
+        return;
+    }
+    if (options.files.size() != 2)
+    {
+        throw ToolError("give IN and OUT, or --output-dir DIR and one or more IN");
+    }
+    options.input = options.files[0];
+    options.output = options.files[1];
+    RunProcess(options);
+}
+
 } // namespace
 
 void AddProcessCommand(CLI::App& app, CommandContext& context)
@@ -88,8 +197,15 @@ void AddProcessCommand(CLI::App& app, CommandContext& context)
     CLI::App* command = app.add_subcommand(
         "process", "Run an audio file through the equaliser; the output keeps the input's "
                    "sample rate and channels, its type follows OUT's extension (or --type)");
-    command->add_option("IN", options->input, "input file (mono or stereo)")->required();
-    command->add_option("OUT", options->output, "output file")->required();
+    command
+        ->add_option("FILES", options->files,
+                     "IN OUT: the input (mono or stereo, - for standard input) and the output (- "
+                     "for standard output); with --output-dir: one or more inputs")
+        ->required();
+    command->add_option("-o,--output-dir", options->outputDir,
+                        "process every input into this folder (made if missing), one plug-in per "
+                        "file on all cores; a file's output keeps its name (and its extension, "
+                        "unless --type)");
     command
         ->add_option("--set", options->settings,
                      "set a parameter before processing: \"NAME=VALUE\", NAME as listed by "
@@ -120,5 +236,5 @@ void AddProcessCommand(CLI::App& app, CommandContext& context)
                       "add triangular dither at the output's integer depth (16 or 24 bits)");
     command->add_flag("--quiet", options->writing.quiet,
                       "print no warnings (samples clipped at full scale)");
-    SetCommandWork(*command, context, [options] { RunProcess(*options); });
+    SetCommandWork(*command, context, [options] { RunProcessCommand(*options); });
 }

@@ -764,3 +764,40 @@ TEST_F(AudioCommands, ParametersByNameSymbolOrFrequency)
               1);
     EXPECT_NE(RunTool("params").output.find("band at 1000 Hz"), std::string::npos);
 }
+
+// Many files into one folder, processed side by side: each file as it would be on its own,
+// one failing file reported on its own line without stopping the others, exit status 1.
+TEST_F(AudioCommands, BatchProcessesEveryFileAndReportsEachFailure)
+{
+    const std::string a = WriteSine("a.wav", 2, 9000, 440.0);
+    const std::string b = WriteSine("b.wav", 1, 7000, 1000.0);
+    WriteBytes(dir_ / "broken.wav", "not audio at all");
+    const std::string settings = " --set 'Gain 10=6' --set 'Auto Eq=Continuous'";
+    ASSERT_EQ(RunTool("process '" + a + "' '" + Path("alone.wav") + "'" + settings).exitStatus, 0);
+    const ToolResult batch = RunTool("process '" + a + "' '" + Path("broken.wav") + "' '" + b +
+                                         "' --output-dir '" + Path("out") + "'" + settings,
+                                     true);
+    EXPECT_EQ(batch.exitStatus, 1) << batch.output;
+    EXPECT_EQ(ReadAll(dir_ / "out" / "a.wav"), ReadAll(dir_ / "alone.wav"));
+    EXPECT_EQ(Read(Path("out/b.wav")).info.channels, 1);
+    EXPECT_FALSE(fs::exists(dir_ / "out" / "broken.wav"));
+    EXPECT_NE(batch.output.find("broken.wav: cannot read"), std::string::npos) << batch.output;
+    EXPECT_NE(batch.output.find("1 of 3 files failed"), std::string::npos) << batch.output;
+    EXPECT_EQ(std::count(batch.output.begin(), batch.output.end(), '\n'), 4) << batch.output;
+
+    const ToolResult typed =
+        RunTool("process '" + a + "' '" + b + "' -o '" + Path("flac") + "' -t flac --quiet");
+    EXPECT_EQ(typed.exitStatus, 0);
+    EXPECT_EQ(typed.output, "");
+    EXPECT_EQ(Read(Path("flac/a.flac")).info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    EXPECT_EQ(RunTool("process '" + a + "'").exitStatus, 1) << "one file needs an output";
+
+    const ToolResult analysed =
+        RunTool("analyse '" + a + "' '" + Path("broken.wav") + "' '" + b + "' --json");
+    EXPECT_EQ(analysed.exitStatus, 1);
+    const json results = json::parse(analysed.output);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0]["file"], a);
+    EXPECT_EQ(results[1]["file"], b);
+    EXPECT_EQ(results[1]["bands"].size(), 31u);
+}
