@@ -24,3 +24,4 @@ void AddAnalyseCommand(CLI::App& app, CommandContext& context);
 void AddDemoCommand(CLI::App& app, CommandContext& context);
 void AddEditorCommand(CLI::App& app, CommandContext& context);
 void AddResponseCommand(CLI::App& app, CommandContext& context);
+void AddHelpCommand(CLI::App& app, CommandContext& context);

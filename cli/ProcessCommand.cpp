@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -32,6 +33,7 @@ struct ProcessOptions
     OutputFormatChoice format;
     AudioWriteOptions writing;
     bool progress = true; // a progress bar on a terminal; not for files run side by side
+    bool verbose = false; // a summary line per file on standard error
 };
 
 // Streams the input through the plug-in into the output block by block: memory stays the
@@ -73,10 +75,11 @@ void RunProcess(const ProcessOptions& options)
     const double seconds = options.progress && input.AnnouncedFrames() > 0
                                ? input.AnnouncedFrames() / double(input.SampleRateHz())
                                : 0.0;
-    session.Stream(
+    const auto started = std::chrono::steady_clock::now();
+    const long frames = session.Stream(
         input.Channels(), seconds,
-        [&input](double* interleaved, int frames) { return input.Read(interleaved, frames); },
-        [&writer](const double* interleaved, int frames) { writer.Write(interleaved, frames); });
+        [&input](double* interleaved, int count) { return input.Read(interleaved, count); },
+        [&writer](const double* interleaved, int count) { writer.Write(interleaved, count); });
     writer.Close();
     if (stateFile)
     {
@@ -86,6 +89,18 @@ void RunProcess(const ProcessOptions& options)
     if (stateFile)
     {
         stateFile->Commit();
+    }
+    if (options.verbose)
+    {
+        const double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const double audioSeconds = static_cast<double>(frames) / input.SampleRateHz();
+        std::fprintf(stderr,
+                     "kestrune process: %s -> %s: %ld frames, %d Hz, %d channel%s, %.1f s of "
+                     "audio in %.2f s (%.0fx real time), %ld samples clipped\n",
+                     options.input.c_str(), options.output.c_str(), frames, input.SampleRateHz(),
+                     input.Channels(), input.Channels() == 1 ? "" : "s", audioSeconds, wall,
+                     wall > 0.0 ? audioSeconds / wall : 0.0, writer.Clipped());
     }
 }
 
@@ -234,6 +249,8 @@ void AddProcessCommand(CLI::App& app, CommandContext& context)
         ->check(CLI::Range(0.0, 1.0));
     command->add_flag("--dither", options->writing.dither,
                       "add triangular dither at the output's integer depth (16 or 24 bits)");
+    command->add_flag("-v,--verbose", options->verbose,
+                      "print a summary per file: frames, rate, speed, clipped samples");
     command->add_flag("--quiet", options->writing.quiet,
                       "print no warnings (samples clipped at full scale)");
     SetCommandWork(*command, context, [options] { RunProcessCommand(*options); });

@@ -54,6 +54,7 @@ int main(int argc, char** argv)
     AddDemoCommand(app, context);
     AddEditorCommand(app, context);
     AddResponseCommand(app, context);
+    AddHelpCommand(app, context);
 
     try
     {

@@ -124,3 +124,30 @@ TEST(ParamsCommand, HelpIsAvailableEverywhere)
 }
 
 } // namespace
+
+namespace
+{
+
+// Every topic that `kestrune help` lists prints its text; an unknown one is an error.
+TEST(HelpCommand, EveryListedTopicHasItsText)
+{
+    const ToolResult list = RunTool("help");
+    ASSERT_EQ(list.exitStatus, 0);
+    std::istringstream lines(list.output);
+    std::string line;
+    int topics = 0;
+    while (std::getline(lines, line))
+    {
+        if (line.rfind("  ", 0) != 0)
+            continue;
+        const std::string topic = line.substr(2, line.find(' ', 2) - 2);
+        const ToolResult text = RunTool("help " + topic);
+        EXPECT_EQ(text.exitStatus, 0) << topic;
+        EXPECT_GT(text.output.size(), 80u) << topic;
+        ++topics;
+    }
+    EXPECT_EQ(topics, 8);
+    EXPECT_EQ(RunTool("help nothing").exitStatus, 1);
+}
+
+} // namespace
