@@ -671,6 +671,24 @@ TEST_F(AudioCommands, PipesInAndOut)
     const ToolResult analysed = RunTool("analyse - < '" + Path("to-pipe.flac") + "'");
     EXPECT_EQ(analysed.exitStatus, 0);
     EXPECT_NE(analysed.output.find("band"), std::string::npos);
+
+    // Between sox commands, as people chain them.
+    ASSERT_EQ(std::system("command -v sox >/dev/null"), 0) << "scripts/setup installs sox";
+    const std::string tool = KESTRUNE_TOOL_PATH;
+    ASSERT_EQ(std::system(("sox '" + in + "' -t wav - | '" + tool + "' process - '" +
+                           Path("sox-in.flac") + "'")
+                              .c_str()),
+              0);
+    EXPECT_EQ(Read(Path("sox-in.flac")).info.frames, 4800);
+    const std::string stats = Path("stats.txt");
+    ASSERT_EQ(std::system(("'" + tool + "' process '" + in + "' - -t wav | sox - -n stat 2>'" +
+                           stats + "'")
+                              .c_str()),
+              0);
+    const std::string statText = ReadAll(stats);
+    const std::size_t samplesRead = statText.find("Samples read:");
+    ASSERT_NE(samplesRead, std::string::npos) << statText;
+    EXPECT_EQ(std::stol(statText.substr(samplesRead + 13)), 9600) << statText;
 }
 
 // Samples beyond full scale in an integer output are counted on standard error, as sox does;
