@@ -2,10 +2,12 @@
 
 #include "lv2/Lv2Ports.h"
 
+#include <algorithm>
 #include <charconv>
 #include <set>
 #include <sstream>
 #include <stdexcept>
+#include <tuple>
 
 namespace
 {
@@ -16,6 +18,8 @@ const char* const kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\
                               "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
                               "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
                               "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
+                              "@prefix pg: <http://lv2plug.in/ns/ext/port-groups#> .\n"
+                              "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
                               "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
                               "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
                               "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
@@ -47,23 +51,33 @@ class PortWriter
 public:
     explicit PortWriter(std::ostringstream& out) : out_(out) {}
 
-    void Audio(bool input, int channel, int channels)
+    // Stereo ports belong to the plug-in's stereo input or output group, left and right.
+    void Audio(bool input, int channel, int channels, const std::string& pluginUri)
     {
         Begin(input ? "lv2:AudioPort , lv2:InputPort" : "lv2:AudioPort , lv2:OutputPort",
               Lv2AudioPortSymbol(input, channel, channels),
               Lv2AudioPortName(input, channel, channels));
+        if (channels == 2)
+        {
+            Property("pg:group", Uri(pluginUri + (input ? "-in" : "-out")));
+            Property("lv2:designation", channel == 0 ? "pg:left" : "pg:right");
+        }
         End();
     }
 
-    void Parameter(const IPlugParameter& param)
+    void Parameter(const IPlugParameter& param, const std::string& comment, bool trigger)
     {
         Begin("lv2:ControlPort , lv2:InputPort", Lv2PortSymbol(param.Name()), param.Name());
+        if (!comment.empty())
+        {
+            Property("rdfs:comment", Lv2TurtleString(comment));
+        }
         Property("lv2:default", Lv2TurtleNumber(param.DefaultValue()));
         Property("lv2:minimum", Lv2TurtleNumber(param.Min()));
         Property("lv2:maximum", Lv2TurtleNumber(param.Max()));
         if (param.Kind() == ParameterKind::Bool)
         {
-            Property("lv2:portProperty", "lv2:toggled");
+            Property("lv2:portProperty", trigger ? "lv2:toggled , pprops:trigger" : "lv2:toggled");
         }
         else if (param.Kind() == ParameterKind::Enum)
         {
@@ -142,7 +156,20 @@ void WritePlugin(std::ostringstream& out, const Lv2BundleDescription& bundle,
         << "\n    ] ;\n";
     out << "    lv2:minorVersion " << VersionMinor(bundle.version) << " ;\n";
     out << "    lv2:microVersion " << VersionRevision(bundle.version) << " ;\n";
-    out << "    lv2:optionalFeature urid:map , opts:options , bufsz:boundedBlockLength ;\n";
+    out << "    lv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options , "
+           "bufsz:boundedBlockLength ;\n";
+    if (!bundle.description.empty())
+    {
+        out << "    rdfs:comment " << Lv2TurtleString(bundle.description) << " ;\n";
+    }
+    if (entry.audioInputs == 2)
+    {
+        out << "    pg:mainInput " << Uri(entry.uri + "-in") << " ;\n";
+    }
+    if (entry.audioOutputs == 2)
+    {
+        out << "    pg:mainOutput " << Uri(entry.uri + "-out") << " ;\n";
+    }
     out << "    opts:supportedOption bufsz:maxBlockLength , bufsz:nominalBlockLength ;\n";
     out << "    lv2:extensionData state:interface ;\n";
     if (!bundle.uiUri.empty())
@@ -152,15 +179,19 @@ void WritePlugin(std::ostringstream& out, const Lv2BundleDescription& bundle,
     PortWriter ports(out);
     for (int c = 0; c < entry.audioInputs; ++c)
     {
-        ports.Audio(true, c, entry.audioInputs);
+        ports.Audio(true, c, entry.audioInputs, entry.uri);
     }
     for (int c = 0; c < entry.audioOutputs; ++c)
     {
-        ports.Audio(false, c, entry.audioOutputs);
+        ports.Audio(false, c, entry.audioOutputs, entry.uri);
     }
     for (int i = 0; i < plug.ParameterCount(); ++i)
     {
-        ports.Parameter(*plug.Param(i));
+        const bool trigger =
+            std::find(bundle.triggerParameters.begin(), bundle.triggerParameters.end(), i) !=
+            bundle.triggerParameters.end();
+        ports.Parameter(*plug.Param(i), bundle.parameterComment ? bundle.parameterComment(i) : "",
+                        trigger);
     }
     for (const Lv2MeterGroup& group : bundle.meters)
     {
@@ -172,6 +203,18 @@ void WritePlugin(std::ostringstream& out, const Lv2BundleDescription& bundle,
         }
     }
     out << " .\n\n";
+    // The stereo groups the audio ports name.
+    for (const auto& [suffix, count, label] : {std::tuple{"-in", entry.audioInputs, "Input"},
+                                               std::tuple{"-out", entry.audioOutputs, "Output"}})
+    {
+        if (count == 2)
+        {
+            out << Uri(entry.uri + suffix) << "\n    a pg:StereoGroup , pg:"
+                << (std::string(suffix) == "-in" ? "InputGroup" : "OutputGroup") << " ;\n"
+                << "    lv2:symbol " << Lv2TurtleString(std::string(suffix).substr(1)) << " ;\n"
+                << "    lv2:name " << Lv2TurtleString(label) << " .\n\n";
+        }
+    }
 }
 
 } // namespace

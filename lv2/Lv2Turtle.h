@@ -2,6 +2,7 @@
 
 #include "framework/IPlugBase.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,9 +36,16 @@ struct Lv2BundleDescription
     std::string uiUri;      // empty: no UI
     std::string stateKeyUri;
     std::string maker;
-    int version = 0; // major << 16 | minor << 8 | revision
+    std::string description; // rdfs:comment of each plug-in; empty: none
+    int version = 0;         // major << 16 | minor << 8 | revision
     std::vector<Lv2PluginEntry> plugins;
     std::vector<Lv2MeterGroup> meters;
+    // rdfs:comment of a parameter's port (by parameter index), where a generic UI or an
+    // automation lane shows more than the name; empty: none.
+    std::function<std::string(int)> parameterComment;
+    // Parameters that act as momentary buttons (pprops:trigger): hosts show a button and set
+    // the port back to its default after the run.
+    std::vector<int> triggerParameters;
 };
 
 std::string Lv2ManifestTurtle(const Lv2BundleDescription& bundle);

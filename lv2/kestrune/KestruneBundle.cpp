@@ -1,5 +1,9 @@
 #include "framework/IPlugBase.h"
 #include "lv2/kestrune/KestruneLv2.h"
+#include "plugin/Parameters.h"
+#include "plugin/VantorKestrune.h"
+
+#include <cstdio>
 
 Lv2BundleDescription KestruneBundleDescription(const IPlugBase& plug)
 {
@@ -9,6 +13,20 @@ Lv2BundleDescription KestruneBundleDescription(const IPlugBase& plug)
     bundle.uiUri = kKestruneUiUri;
     bundle.stateKeyUri = kKestruneStateUri;
     bundle.maker = plug.MakerName();
+    bundle.description =
+        "A 31-band graphic equaliser with a 31-band LED spectrum analyser and an Auto EQ that "
+        "sets the band gains from the analysed spectrum.";
+    // Generic UIs and automation lanes show the name; the comment tells the band's frequency.
+    bundle.parameterComment = [](int index) -> std::string
+    {
+        if (!IsBandGainParam(index))
+            return "";
+        char text[64];
+        std::snprintf(text, sizeof text, "Band at %g Hz (third-octave band shelf)",
+                      AudioPlugin::BandFrequencyHz(index - kParamGain0));
+        return text;
+    };
+    bundle.triggerParameters = {kParamResetAnalyzer, kParamResetAutoEq, kParamResetEq};
     bundle.version = plug.Version();
     const std::string name = plug.EffectName();
     bundle.plugins = {

@@ -349,6 +349,40 @@ TEST_F(BundleTest, HostsThatPassNoFeaturesSoundLikeTheCommandLineTool)
     EXPECT_EQ(LargestDifference(ReadWav(chained), reference), 0.0);
 }
 
+// What generic UIs and automation lanes read besides the names: each band gain's comment tells
+// its frequency; the three resets are momentary buttons (triggers), the other switches toggles.
+TEST_F(BundleTest, PortsDescribeTheirBandAndTheMomentaryResets)
+{
+    LilvWorld* world = World().Get();
+    const LilvPlugin* plugin = World().FindPlugin(kStereoUri);
+    ASSERT_NE(plugin, nullptr);
+    LilvNode* comment = lilv_new_uri(world, "http://www.w3.org/2000/01/rdf-schema#comment");
+    LilvNode* trigger = lilv_new_uri(world, "http://lv2plug.in/ns/ext/port-props#trigger");
+    auto portNamed = [&](const char* symbol)
+    {
+        LilvNode* node = lilv_new_string(world, symbol);
+        const LilvPort* port = lilv_plugin_get_port_by_symbol(plugin, node);
+        lilv_node_free(node);
+        return port;
+    };
+    auto commentOf = [&](const char* symbol)
+    {
+        LilvNodes* nodes = lilv_port_get_value(plugin, portNamed(symbol), comment);
+        std::string text = nodes ? lilv_node_as_string(lilv_nodes_get_first(nodes)) : "";
+        lilv_nodes_free(nodes);
+        return text;
+    };
+    EXPECT_EQ(commentOf("gain_17"), "Band at 1000 Hz (third-octave band shelf)");
+    EXPECT_EQ(commentOf("gain_15"), "Band at 635 Hz (third-octave band shelf)");
+    EXPECT_EQ(commentOf("eq_amount"), "");
+    for (const char* symbol : {"reset_analyzer", "reset_auto_eq", "reset_eq"})
+        EXPECT_TRUE(lilv_port_has_property(plugin, portNamed(symbol), trigger)) << symbol;
+    for (const char* symbol : {"bypass_eq", "enable_peak_display", "gain_0"})
+        EXPECT_FALSE(lilv_port_has_property(plugin, portNamed(symbol), trigger)) << symbol;
+    lilv_node_free(comment);
+    lilv_node_free(trigger);
+}
+
 TEST_F(BundleTest, MetersReportAppliedGainsAndBandLevels)
 {
     lv2host::Instance plug(World(), kStereoUri, kSampleRate, kBlock);
