@@ -17,6 +17,7 @@ struct AnalyseOptions
     std::vector<std::string> settings;
     std::vector<std::string> automations;
     std::string stateFile;
+    std::string preset;
     bool json = false;
     int blockFrames = 512;
 };
@@ -27,6 +28,10 @@ nlohmann::ordered_json RunAnalyse(const AnalyseOptions& options)
 {
     AudioReader input(options.input);
     HostSession session(input.SampleRateHz(), options.blockFrames);
+    if (!options.preset.empty())
+    {
+        session.ApplyPreset(options.preset);
+    }
     if (!options.stateFile.empty())
     {
         session.LoadStateFile(options.stateFile);
@@ -117,6 +122,10 @@ void AddAnalyseCommand(CLI::App& app, CommandContext& context)
         ->add_option("--automate", options->automations,
                      "change a parameter during the audio: \"NAME=VALUE@SECONDS\" (repeatable)")
         ->allow_extra_args(false);
+    command->add_option("--preset", options->preset,
+                        "start from a factory preset (Flat, Loudness, \"Voice presence\", \"Low "
+                        "cut\", \"High shelf softening\", \"Auto EQ Default\", \"Auto EQ None\", "
+                        "\"Auto EQ Custom\"; any case); --state and --set apply after it");
     command->add_option("--state", options->stateFile, "restore a saved state document first");
     command->add_option("--block", options->blockFrames, "frames per block (default 512)");
     SetCommandWork(*command, context, [options] { RunAnalyseCommand(*options); });

@@ -2,6 +2,7 @@
 
 #include "cli/OutputFormat.h"
 #include "output/SoundWriter.h"
+#include "plugin/FactoryPresets.h"
 #include "plugin/StateDocumentShape.h"
 
 #include <algorithm>
@@ -404,6 +405,21 @@ void HostSession::ApplySetting(const std::string& setting)
 {
     const Change change = ResolveSetting(setting);
     plugin_->SetParameterFromHost(change.index, change.normalised);
+}
+
+void HostSession::ApplyPreset(const std::string& name)
+{
+    const FactoryPreset* preset = FindFactoryPreset(name);
+    if (preset == nullptr)
+    {
+        std::string names;
+        for (const FactoryPreset& known : FactoryPresets())
+        {
+            names += (names.empty() ? "\"" : ", \"") + std::string(known.name) + "\"";
+        }
+        throw ToolError("no preset \"" + name + "\" (" + names + ")");
+    }
+    ApplyFactoryPreset(*plugin_, *preset);
 }
 
 void HostSession::AddAutomation(const std::string& automation, int sampleRateHz)

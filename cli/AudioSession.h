@@ -125,6 +125,8 @@ public:
     // "NAME=VALUE": NAME a parameter name, VALUE a real value in range or one of the
     // parameter's display texts. Reaches the plug-in through the host-change path.
     void ApplySetting(const std::string& setting);
+    // A factory preset by name (any case): every parameter set, as hosts load LV2 presets.
+    void ApplyPreset(const std::string& name);
     // "NAME=VALUE@SECONDS": the same change at a time in the audio, checked now, applied by
     // Process at the frame nearest that time: the block is split there, so the change takes
     // effect at that exact frame.

@@ -16,6 +16,7 @@ struct EditorOptions
     std::string output;
     std::string input;
     std::string stateFile;
+    std::string preset;
     std::vector<std::string> settings;
     std::string hover;
     std::string press;
@@ -45,6 +46,8 @@ void RunEditor(const EditorOptions& options)
         audio = ReadAudioFile(options.input);
     const int sampleRateHz = options.input.empty() ? 44100 : audio.sampleRateHz;
     HostSession session(sampleRateHz, options.blockFrames);
+    if (!options.preset.empty())
+        session.ApplyPreset(options.preset);
     if (!options.stateFile.empty())
         session.LoadStateFile(options.stateFile);
     for (const std::string& setting : options.settings)
@@ -64,6 +67,10 @@ void AddEditorCommand(CLI::App& app, CommandContext& context)
         app.add_subcommand("editor", "Draw one frame of the 800 x 600 editor into a PNG file");
     command->add_option("OUT", options->output, "picture to write (PNG)")->required();
     command->add_option("--input", options->input, "process this audio file first");
+    command->add_option("--preset", options->preset,
+                        "start from a factory preset (Flat, Loudness, \"Voice presence\", \"Low "
+                        "cut\", \"High shelf softening\", \"Auto EQ Default\", \"Auto EQ None\", "
+                        "\"Auto EQ Custom\"; any case); --state and --set apply after it");
     command->add_option("--state", options->stateFile, "restore a saved state document first");
     command->add_option("--set", options->settings,
                         "set a parameter: \"NAME=VALUE\", as for 'kestrune process' (repeatable)");

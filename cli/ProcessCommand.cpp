@@ -28,6 +28,7 @@ struct ProcessOptions
     std::vector<std::string> settings;
     std::vector<std::string> automations;
     std::string stateFile;
+    std::string preset;
     std::string saveStateFile;
     int blockFrames = 512;
     OutputFormatChoice format;
@@ -43,6 +44,10 @@ void RunProcess(const ProcessOptions& options)
 {
     AudioReader input(options.input);
     HostSession session(input.SampleRateHz(), options.blockFrames);
+    if (!options.preset.empty())
+    {
+        session.ApplyPreset(options.preset);
+    }
     if (!options.stateFile.empty())
     {
         session.LoadStateFile(options.stateFile);
@@ -232,6 +237,10 @@ void AddProcessCommand(CLI::App& app, CommandContext& context)
                      "change a parameter during the audio: \"NAME=VALUE@SECONDS\"; the block is "
                      "split there, so the change starts at that frame (repeatable)")
         ->allow_extra_args(false);
+    command->add_option("--preset", options->preset,
+                        "start from a factory preset (Flat, Loudness, \"Voice presence\", \"Low "
+                        "cut\", \"High shelf softening\", \"Auto EQ Default\", \"Auto EQ None\", "
+                        "\"Auto EQ Custom\"; any case); --state and --set apply after it");
     command->add_option("--state", options->stateFile, "restore a saved state document first");
     command->add_option("--save-state", options->saveStateFile,
                         "save the state document after processing");

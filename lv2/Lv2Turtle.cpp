@@ -146,6 +146,17 @@ private:
     std::set<std::string> symbols_;
 };
 
+// Every plug-in of the bundle, as a preset's lv2:appliesTo list.
+std::string AppliesTo(const Lv2BundleDescription& bundle)
+{
+    std::string list;
+    for (const Lv2PluginEntry& entry : bundle.plugins)
+    {
+        list += (list.empty() ? "" : " , ") + Uri(entry.uri);
+    }
+    return list;
+}
+
 void WritePlugin(std::ostringstream& out, const Lv2BundleDescription& bundle,
                  const Lv2PluginEntry& entry, const IPlugBase& plug)
 {
@@ -276,6 +287,45 @@ std::string Lv2ManifestTurtle(const Lv2BundleDescription& bundle)
     {
         out << Uri(bundle.uiUri) << "\n    a ui:X11UI ;\n    ui:binary " << Uri(bundle.binary)
             << " ;\n    rdfs:seeAlso " << Uri(bundle.pluginFile) << " .\n";
+    }
+    for (const Lv2Preset& preset : bundle.presets)
+    {
+        out << "\n" << Uri(preset.uri) << "\n    a <http://lv2plug.in/ns/ext/presets#Preset> ;\n";
+        out << "    lv2:appliesTo " << AppliesTo(bundle) << " ;\n";
+        out << "    rdfs:seeAlso " << Uri(bundle.presetFile) << " .\n";
+    }
+    return out.str();
+}
+
+std::string Lv2PresetTurtle(const Lv2BundleDescription& bundle)
+{
+    std::ostringstream out;
+    out << "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+           "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
+           "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+           "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n";
+    for (const Lv2Preset& preset : bundle.presets)
+    {
+        out << "\n" << Uri(preset.uri) << "\n    a pset:Preset ;\n";
+        out << "    lv2:appliesTo " << AppliesTo(bundle) << " ;\n";
+        out << "    rdfs:label " << Lv2TurtleString(preset.label);
+        if (!preset.comment.empty())
+        {
+            out << " ;\n    rdfs:comment " << Lv2TurtleString(preset.comment);
+        }
+        for (std::size_t i = 0; i < preset.portValues.size(); ++i)
+        {
+            out << (i == 0 ? " ;\n    lv2:port [\n" : " , [\n");
+            out << "        lv2:symbol " << Lv2TurtleString(preset.portValues[i].first) << " ;\n";
+            out << "        pset:value " << Lv2TurtleNumber(preset.portValues[i].second)
+                << "\n    ]";
+        }
+        if (!preset.state.empty())
+        {
+            out << " ;\n    state:state [\n        " << Uri(bundle.stateKeyUri) << " "
+                << Lv2TurtleString(preset.state) << "\n    ]";
+        }
+        out << " .\n";
     }
     return out.str();
 }

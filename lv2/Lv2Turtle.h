@@ -29,6 +29,17 @@ struct Lv2MeterGroup
     std::string unitLabel; // "dB", "%" or "" as for parameters
 };
 
+// A preset for every plug-in of the bundle: the value of each control input port (by symbol)
+// and the plug-in's own state text, which hosts hand back through the state interface.
+struct Lv2Preset
+{
+    std::string uri;
+    std::string label;
+    std::string comment;
+    std::vector<std::pair<std::string, double>> portValues;
+    std::string state; // empty: port values only
+};
+
 struct Lv2BundleDescription
 {
     std::string binary;     // file name of the shared object, e.g. VantorKestrune.so
@@ -46,12 +57,16 @@ struct Lv2BundleDescription
     // Parameters that act as momentary buttons (pprops:trigger): hosts show a button and set
     // the port back to its default after the run.
     std::vector<int> triggerParameters;
+    std::string presetFile; // file name of the presets, e.g. presets.ttl; empty: no presets
+    std::vector<Lv2Preset> presets;
 };
 
 std::string Lv2ManifestTurtle(const Lv2BundleDescription& bundle);
 // The plug-ins (ports from `plug`'s parameters) and the UI. Throws std::runtime_error when two
 // ports would get the same symbol.
 std::string Lv2PluginTurtle(const Lv2BundleDescription& bundle, const IPlugBase& plug);
+// The presets of the bundle, for presetFile.
+std::string Lv2PresetTurtle(const Lv2BundleDescription& bundle);
 // A number as a Turtle literal that reads back to the same value: integers as "3", everything
 // else as a decimal ("-15.0", "0.25").
 std::string Lv2TurtleNumber(double value);

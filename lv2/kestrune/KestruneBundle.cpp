@@ -1,9 +1,48 @@
 #include "framework/IPlugBase.h"
+#include "lv2/Lv2Ports.h"
 #include "lv2/kestrune/KestruneLv2.h"
+#include "plugin/FactoryPresets.h"
 #include "plugin/Parameters.h"
 #include "plugin/VantorKestrune.h"
 
+#include <cctype>
 #include <cstdio>
+#include <memory>
+
+// The factory presets as LV2 presets: each applied to a fresh instance, which then gives the
+// port values and the state document.
+std::vector<Lv2Preset> KestrunePresets()
+{
+    std::vector<Lv2Preset> presets;
+    for (const FactoryPreset& factory : FactoryPresets())
+    {
+        std::unique_ptr<VantorKestrune> plug(CreatePlugin());
+        ApplyFactoryPreset(*plug, factory);
+        Lv2Preset preset;
+        std::string slug;
+        for (const char* c = factory.name; *c != '\0'; ++c)
+            slug += std::isalnum(static_cast<unsigned char>(*c))
+                        ? static_cast<char>(std::tolower(static_cast<unsigned char>(*c)))
+                        : '-';
+        preset.uri = std::string(kKestrunePresetUriPrefix) + slug;
+        preset.label = factory.name;
+        preset.comment = factory.comment;
+        for (int i = 0; i < plug->ParameterCount(); ++i)
+            preset.portValues.emplace_back(Lv2PortSymbol(plug->Param(i)->Name()),
+                                           plug->Param(i)->Value());
+        // The state document restores the gains exactly whatever "Eq Amount" stood at (port
+        // values reach the plug-in in port order, gains before the amount). A restored state
+        // never starts a static Auto EQ pass, so the Auto EQ presets are port values only.
+        if (plug->Param(kParamAutoEq)->Value() == static_cast<double>(kAutoEqOff))
+        {
+            StateChunk chunk;
+            plug->SerializeState(chunk);
+            chunk.GetStr(preset.state, 0);
+        }
+        presets.push_back(preset);
+    }
+    return presets;
+}
 
 Lv2BundleDescription KestruneBundleDescription(const IPlugBase& plug)
 {
@@ -27,6 +66,8 @@ Lv2BundleDescription KestruneBundleDescription(const IPlugBase& plug)
         return text;
     };
     bundle.triggerParameters = {kParamResetAnalyzer, kParamResetAutoEq, kParamResetEq};
+    bundle.presetFile = "presets.ttl";
+    bundle.presets = KestrunePresets();
     bundle.version = plug.Version();
     const std::string name = plug.EffectName();
     bundle.plugins = {

@@ -10,6 +10,9 @@ inline constexpr const char* kKestruneStereoUri = "https://vantor.audio/plugins/
 inline constexpr const char* kKestruneUiUri = "https://vantor.audio/plugins/kestrune#ui";
 // The property under which the state document is saved.
 inline constexpr const char* kKestruneStateUri = "https://vantor.audio/plugins/kestrune#state";
+// Factory presets are this prefix and the preset name in lower case, "-" between words.
+inline constexpr const char* kKestrunePresetUriPrefix =
+    "https://vantor.audio/plugins/kestrune#preset-";
 inline constexpr const char* kKestruneBinary = "VantorKestrune.so";
 
 // Meter outputs: the 31 band gains in force (dB), then the 31 analyser band levels (dB).

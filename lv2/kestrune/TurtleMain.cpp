@@ -41,7 +41,8 @@ int main(int argc, char** argv)
         const Lv2BundleDescription bundle = KestruneBundleDescription(*plug);
         const std::string dir = argv[1];
         const bool ok = WriteFile(dir + "/manifest.ttl", Lv2ManifestTurtle(bundle)) &&
-                        WriteFile(dir + "/" + bundle.pluginFile, Lv2PluginTurtle(bundle, *plug));
+                        WriteFile(dir + "/" + bundle.pluginFile, Lv2PluginTurtle(bundle, *plug)) &&
+                        WriteFile(dir + "/" + bundle.presetFile, Lv2PresetTurtle(bundle));
         return ok ? 0 : 1;
     }
     catch (const std::exception& e)

@@ -681,9 +681,9 @@ TEST_F(AudioCommands, PipesInAndOut)
               0);
     EXPECT_EQ(Read(Path("sox-in.flac")).info.frames, 4800);
     const std::string stats = Path("stats.txt");
-    ASSERT_EQ(std::system(("'" + tool + "' process '" + in + "' - -t wav | sox - -n stat 2>'" +
-                           stats + "'")
-                              .c_str()),
+    ASSERT_EQ(std::system(
+                  ("'" + tool + "' process '" + in + "' - -t wav | sox - -n stat 2>'" + stats + "'")
+                      .c_str()),
               0);
     const std::string statText = ReadAll(stats);
     const std::size_t samplesRead = statText.find("Samples read:");
@@ -818,4 +818,25 @@ TEST_F(AudioCommands, BatchProcessesEveryFileAndReportsEachFailure)
     EXPECT_EQ(results[0]["file"], a);
     EXPECT_EQ(results[1]["file"], b);
     EXPECT_EQ(results[1]["bands"].size(), 31u);
+}
+
+// The factory presets, the same table the LV2 bundle ships: complete settings by name.
+TEST_F(AudioCommands, FactoryPresetsByName)
+{
+    const std::string in = WriteSine("in.wav", 2, 4800, 1000.0, 0.5, 48000);
+    const ToolResult loudness = RunTool("analyse '" + in + "' --preset LOUDNESS --json");
+    ASSERT_EQ(loudness.exitStatus, 0);
+    const json bands = json::parse(loudness.output)["bands"];
+    const double expected[] = {6.0, 6.0, 5.5, 5.0, 4.5, 4.0, 3.0, 2.0, 1.0, 0.0};
+    for (int band = 0; band < 10; ++band)
+        EXPECT_EQ(bands[band]["gainDb"], expected[band]) << band;
+    EXPECT_EQ(bands[30]["gainDb"], 4.0);
+    // --set applies after the preset.
+    const json changed = json::parse(
+        RunTool("analyse '" + in + "' --preset 'Low cut' --set gain_0=-3 --json").output)["bands"];
+    EXPECT_EQ(changed[0]["gainDb"], -3.0);
+    EXPECT_EQ(changed[1]["gainDb"], -15.0);
+    const ToolResult unknown = RunTool("analyse '" + in + "' --preset Nothing", true);
+    EXPECT_EQ(unknown.exitStatus, 1);
+    EXPECT_NE(unknown.output.find("\"Voice presence\""), std::string::npos) << unknown.output;
 }

@@ -383,6 +383,55 @@ TEST_F(BundleTest, PortsDescribeTheirBandAndTheMomentaryResets)
     lilv_node_free(trigger);
 }
 
+// The factory presets as a host loads them (lilv's state restore: the plug-in's state, then
+// the port values): listed for both plug-ins, and each gives its gains exactly, whatever was
+// set before.
+TEST_F(BundleTest, FactoryPresetsLoadAsHostsLoadThem)
+{
+    LilvWorld* world = World().Get();
+    const LilvPlugin* plugin = World().FindPlugin(kStereoUri);
+    ASSERT_NE(plugin, nullptr);
+    LilvNode* presetClass = lilv_new_uri(world, "http://lv2plug.in/ns/ext/presets#Preset");
+    LilvNodes* presets = lilv_plugin_get_related(plugin, presetClass);
+    EXPECT_EQ(lilv_nodes_size(presets), 8u);
+    lilv_nodes_free(presets);
+    lilv_node_free(presetClass);
+
+    auto load = [&](lv2host::Instance& plug, const std::string& name)
+    {
+        LilvNode* uri =
+            lilv_new_uri(world, ("https://vantor.audio/plugins/kestrune#preset-" + name).c_str());
+        lilv_world_load_resource(world, uri); // a preset's data is read on demand, as jalv does
+        LilvState* state = lilv_state_new_from_world(world, World().Urids().MapFeature(), uri);
+        lilv_node_free(uri);
+        ASSERT_NE(state, nullptr) << name;
+        auto setPort = [](const char* symbol, void* data, const void* value, uint32_t, uint32_t) {
+            static_cast<lv2host::Instance*>(data)->SetControl(symbol,
+                                                              *static_cast<const float*>(value));
+        };
+        const LV2_Feature map{LV2_URID__map, World().Urids().MapFeature()};
+        const LV2_Feature* features[] = {&map, nullptr};
+        lilv_state_restore(state, plug.Raw(), setPort, &plug, 0, features);
+        lilv_state_free(state);
+    };
+    const Audio programme = MakeProgramme(2);
+    lv2host::Instance plug(World(), kStereoUri, kSampleRate, kBlock);
+    plug.SetControl("eq_amount", 80.0f);
+    plug.SetControl("gain_3", -7.0f);
+    RunThrough(plug, programme);
+    load(plug, "loudness");
+    RunThrough(plug, Audio{2, std::vector<float>(2 * kBlock, 0.0f)});
+    EXPECT_FLOAT_EQ(plug.Control("applied_gain_0"), 6.0f);
+    EXPECT_FLOAT_EQ(plug.Control("applied_gain_3"), 5.0f);
+    EXPECT_FLOAT_EQ(plug.Control("applied_gain_30"), 4.0f);
+    EXPECT_FLOAT_EQ(plug.Control("applied_gain_15"), 0.0f);
+
+    load(plug, "auto-eq-default");
+    RunThrough(plug, programme);
+    EXPECT_FLOAT_EQ(plug.Control("auto_eq"), 1.0f);
+    EXPECT_NE(plug.Control("applied_gain_17"), 0.0f) << "the Auto EQ learned from the audio";
+}
+
 TEST_F(BundleTest, MetersReportAppliedGainsAndBandLevels)
 {
     lv2host::Instance plug(World(), kStereoUri, kSampleRate, kBlock);
