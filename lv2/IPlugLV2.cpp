@@ -140,9 +140,13 @@ void IPlugLV2::ConnectPort(uint32_t port, void* data) noexcept
     {
         controlPorts_[static_cast<std::size_t>(p - layout_.FirstParameter())] = samples;
     }
-    else if (p < layout_.PortCount())
+    else if (p < layout_.FirstMeter() + layout_.meters)
     {
         meterPorts_[static_cast<std::size_t>(p - layout_.FirstMeter())] = samples;
+    }
+    else if (p == layout_.EnabledPort())
+    {
+        enabledPort_ = samples;
     }
 }
 
@@ -228,8 +232,10 @@ void IPlugLV2::Run(uint32_t frames) noexcept
         // slices of that size.
         FitBlockSizeToHost(hostFrames);
     }
+    // The host's bypass: lv2:enabled below 0.5 (a non-finite value counts as enabled).
+    const bool bypassed = enabledPort_ != nullptr && *enabledPort_ < 0.5f;
     RunHostBlock(audioInputPorts_.data(), layout_.audioInputs, audioOutputPorts_.data(),
-                 layout_.audioOutputs, hostFrames, false);
+                 layout_.audioOutputs, hostFrames, bypassed);
     ReadMeters();
 }
 

@@ -73,6 +73,9 @@ public:
                    double sampleRate, const LV2_Feature* const* features, const char* stateKeyUri);
 
     const Lv2PortLayout& PortLayout() const noexcept { return layout_; }
+    // Adds the lv2:enabled port after the meters (before the host connects ports): while the
+    // host sets it to 0 the plug-in is bypassed (RunBypassedBlock, as the AAX master bypass).
+    void AddEnabledPort() noexcept { layout_.enabledPort = true; }
 
     // The LV2 plug-in interface, in the threading classes LV2 gives them.
     void ConnectPort(uint32_t port, void* data) noexcept;
@@ -130,6 +133,7 @@ private:
     std::atomic<Lv2HostLink*> hostLink_{nullptr};
 
     LV2_URID_Map* map_ = nullptr;
+    const float* enabledPort_ = nullptr; // lv2:enabled, when the layout has it
     LV2_URID stateKey_ = 0;
     LV2_URID atomString_ = 0;
     LV2_URID atomChunk_ = 0;

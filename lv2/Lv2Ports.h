@@ -5,19 +5,23 @@
 
 // How a plug-in's LV2 ports are numbered. The Turtle generator and the adapter both use this,
 // so the description and the running plug-in always agree:
-//   audio inputs, audio outputs, one control input per parameter in index order, then the
-//   control outputs (meters) the product adds.
+//   audio inputs, audio outputs, one control input per parameter in index order, the control
+//   outputs (meters) the product adds, then, where the plug-in has one, the host's bypass
+//   switch (lv2:enabled), last so that the other ports keep their numbers.
 struct Lv2PortLayout
 {
     int audioInputs = 0;
     int audioOutputs = 0;
     int parameters = 0;
     int meters = 0;
+    bool enabledPort = false;
 
     int FirstAudioOutput() const noexcept { return audioInputs; }
     int FirstParameter() const noexcept { return audioInputs + audioOutputs; }
     int FirstMeter() const noexcept { return FirstParameter() + parameters; }
-    int PortCount() const noexcept { return FirstMeter() + meters; }
+    // The lv2:enabled port, or -1 without one.
+    int EnabledPort() const noexcept { return enabledPort ? FirstMeter() + meters : -1; }
+    int PortCount() const noexcept { return FirstMeter() + meters + (enabledPort ? 1 : 0); }
 
     // The parameter index of a port, or -1 when the port is not a parameter's control input.
     int ParameterOfPort(uint32_t port) const noexcept

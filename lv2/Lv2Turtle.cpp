@@ -88,6 +88,18 @@ public:
         End();
     }
 
+    // The host's bypass switch: 1 processes, 0 bypasses.
+    void Enabled()
+    {
+        Begin("lv2:ControlPort , lv2:InputPort", "enabled", "Enabled");
+        Property("lv2:designation", "lv2:enabled");
+        Property("lv2:default", Lv2TurtleNumber(1.0));
+        Property("lv2:minimum", Lv2TurtleNumber(0.0));
+        Property("lv2:maximum", Lv2TurtleNumber(1.0));
+        Property("lv2:portProperty", "lv2:toggled");
+        End();
+    }
+
     void Meter(const std::string& symbol, const std::string& name, double minimum, double maximum,
                const std::string& unitLabel)
     {
@@ -212,6 +224,10 @@ void WritePlugin(std::ostringstream& out, const Lv2BundleDescription& bundle,
                         group.namePrefix + std::to_string(n), group.minimum, group.maximum,
                         group.unitLabel);
         }
+    }
+    if (bundle.enabledPort)
+    {
+        ports.Enabled();
     }
     out << " .\n\n";
     // The stereo groups the audio ports name.

@@ -51,6 +51,7 @@ struct Lv2BundleDescription
     int version = 0;         // major << 16 | minor << 8 | revision
     std::vector<Lv2PluginEntry> plugins;
     std::vector<Lv2MeterGroup> meters;
+    bool enabledPort = false; // an lv2:enabled port after the meters (Lv2PortLayout)
     // rdfs:comment of a parameter's port (by parameter index), where a generic UI or an
     // automation lane shows more than the name; empty: none.
     std::function<std::string(int)> parameterComment;

@@ -66,6 +66,7 @@ Lv2BundleDescription KestruneBundleDescription(const IPlugBase& plug)
         return text;
     };
     bundle.triggerParameters = {kParamResetAnalyzer, kParamResetAutoEq, kParamResetEq};
+    bundle.enabledPort = true;
     bundle.presetFile = "presets.ttl";
     bundle.presets = KestrunePresets();
     bundle.version = plug.Version();

@@ -85,6 +85,7 @@ LV2_Handle Instantiate(const LV2_Descriptor* descriptor, double sampleRate,
         {
             return nullptr;
         }
+        plug->AddEnabledPort();
         return plug.release();
     }
     catch (const std::exception&)

@@ -175,7 +175,8 @@ TEST_F(BundleTest, BothPlugInsHaveTheirPortsInOrder)
         lv2host::Instance plug(World(), p.uri, kSampleRate, kBlock);
         const auto& ports = plug.Ports();
         const std::size_t first = p.audio.size();
-        ASSERT_EQ(ports.size(), first + 46 + 31 + 31) << p.uri;
+        ASSERT_EQ(ports.size(), first + 46 + 31 + 31 + 1) << p.uri;
+        EXPECT_EQ(ports.back().symbol, "enabled") << "last, so the other ports keep their numbers";
         for (std::size_t i = 0; i < first; ++i)
         {
             EXPECT_EQ(ports[i].symbol, p.audio[i]);
@@ -292,7 +293,7 @@ double LargestDifference(const Audio& a, const Audio& b)
 
 // lv2apply (lilv's tool) and ecasound load the plug-in without passing any feature; both give
 // the samples `kestrune process` gives for the same settings. ecasound sets every control port
-// it is not given to 0, so it gets all 46 values in port order.
+// it is not given to 0, so it gets every value up to lv2:enabled, the last port, at 1.
 TEST_F(BundleTest, HostsThatPassNoFeaturesSoundLikeTheCommandLineTool)
 {
     const std::string tool = KESTRUNE_CLI_PATH;
@@ -340,6 +341,12 @@ TEST_F(BundleTest, HostsThatPassNoFeaturesSoundLikeTheCommandLineTool)
                                       : "0";
         values += std::string(",") + value;
     }
+    // ecasound counts the control outputs among the values too: 62 meters, then lv2:enabled.
+    for (int i = 0; i < 62; ++i)
+    {
+        values += ",0";
+    }
+    values += ",1";
     const fs::path chained = dir_ / "ecasound.wav";
     ASSERT_EQ(std::system((bundles + "ecasound -q -i '" + in.string() + "' -f:f32_le,2," +
                            std::to_string(kSampleRate) + " -o '" + chained.string() +
@@ -430,6 +437,22 @@ TEST_F(BundleTest, FactoryPresetsLoadAsHostsLoadThem)
     RunThrough(plug, programme);
     EXPECT_FLOAT_EQ(plug.Control("auto_eq"), 1.0f);
     EXPECT_NE(plug.Control("applied_gain_17"), 0.0f) << "the Auto EQ learned from the audio";
+}
+
+// The host's bypass switch: with lv2:enabled at 0 the input passes through untouched, whatever
+// the settings; back at 1 the plug-in processes again.
+TEST_F(BundleTest, TheEnabledPortBypassesThePlugIn)
+{
+    lv2host::Instance plug(World(), kStereoUri, kSampleRate, kBlock);
+    plug.SetControl("gain_17", 12.0f);
+    plug.SetControl("input", -6.0f);
+    const Audio input = MakeProgramme(2);
+    plug.SetControl("enabled", 0.0f);
+    const Audio bypassed = RunThrough(plug, input);
+    EXPECT_EQ(bypassed.samples, input.samples);
+    plug.SetControl("enabled", 1.0f);
+    const Audio processed = RunThrough(plug, input);
+    EXPECT_GT(LargestDifference(processed, input), 0.05);
 }
 
 TEST_F(BundleTest, MetersReportAppliedGainsAndBandLevels)

@@ -28,12 +28,14 @@ check() {
   grep -q "https://vantor.audio/plugins/kestrune#ui" <<<"$info" || fail "$uri shows no UI"
   grep -q "Optional Features:.*lv2core#hardRTCapable" <<<"$info" || fail "$uri is not hardRTCapable"
   grep -q "port-props#trigger" <<<"$info" || fail "$uri has no trigger ports"
+  grep -q "Designation: http://lv2plug.in/ns/lv2core#enabled" <<<"$info" ||
+    fail "$uri has no lv2:enabled port"
   grep -q "X11UI" <<<"$info" || fail "$uri's UI is not an X11 UI"
   echo "$uri: $count ports"
 }
 
-check "$mono" 110 "in out"
-check "$stereo" 112 "in_l in_r out_l out_r"
+check "$mono" 111 "in out"
+check "$stereo" 113 "in_l in_r out_l out_r"
 stereo_info="$(lv2info "$stereo")"
 [ "$(grep -c 'Designation: http://lv2plug.in/ns/ext/port-groups#left' <<<"$stereo_info")" -eq 2 ] ||
   fail "the stereo ports are not grouped left and right"
