@@ -55,22 +55,25 @@ void ICairoFader::RestoreAllSetAsideValues()
     const auto lock = plug->LockPlugin();
     for (int i = 0; i < graphics->ControlCount(); ++i)
     {
-        if (auto* fader = dynamic_cast<ICairoFader*>(graphics->ControlAt(i)))
+        auto* fader = dynamic_cast<ICairoFader*>(graphics->ControlAt(i));
+        if (fader && fader->RestoreSetAsideValue())
         {
-            fader->RestoreSetAsideValue();
+            // The value box of the band shows the gain again too.
+            graphics->UpdateControlsForParameter(fader->ParamIndex(), fader->GetValue(), true);
             fader->MarkDirty(false);
         }
     }
 }
 
-void ICairoFader::RestoreSetAsideValue()
+bool ICairoFader::RestoreSetAsideValue()
 {
     IPlugParameter* parameter = plug ? plug->Param(paramIndex) : nullptr;
     if (!parameter || savedValue == kNothingSaved)
-        return;
+        return false;
     parameter->SetClamped(savedValue);
     savedValue = kNothingSaved;
     SetValue(parameter->Normalized());
+    return true;
 }
 
 void ICairoFader::HandleMouseDrag(int, int y, int, int, MouseMods)

@@ -40,7 +40,8 @@ private:
     static bool ShowsMarker();
     void SwapCompensationValue();
     void RestoreAllSetAsideValues();
-    void RestoreSetAsideValue();
+    // Gives the parameter its set-aside value back; false when nothing was set aside.
+    bool RestoreSetAsideValue();
     void PlaceHandle();
     void DrawTrack(double alpha);
     void DrawHandle(double alpha);

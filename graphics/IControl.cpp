@@ -122,6 +122,13 @@ void IControl::MarkDirty(bool pushToParameter)
     }
 }
 
+void IControl::MarkForRedraw() noexcept
+{
+    const double current = value.load();
+    value.store(clampLow > current ? clampLow : std::min(clampHigh, current));
+    redrawFlags.fetch_or(kDirty | kRedrawPending);
+}
+
 void IControl::MarkClean()
 {
     // dirty = redrawPending, redrawPending = false, as one step.

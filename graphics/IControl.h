@@ -51,6 +51,10 @@ public:
     virtual void SetGrayed(bool gray);
     virtual bool HitTest(int x, int y);
     virtual void MarkDirty(bool pushToParameter);
+    // What MarkDirty(false) does to this control alone (the value clamped, a redraw asked for),
+    // without handing the value to the other controls of its parameter: for marking every
+    // control at once, where each already holds its parameter's value.
+    void MarkForRedraw() noexcept;
     virtual void MarkClean();
     virtual bool IsMarkedDirty();
     virtual void IdleTick();

@@ -165,11 +165,15 @@ void IGraphics::SetParameterControlsGrayed(int paramIndex, bool gray)
     }
 }
 
+// Every control redraws at the next frame. The controls of one parameter already hold its
+// value (every change reaches them through UpdateControlsForParameter), so nothing is handed
+// from control to control: the cost is one flag per control, not one scan of the list per
+// control, which the audio thread pays after every block.
 void IGraphics::MarkAllControlsDirty()
 {
     for (IControl* control : controls)
     {
-        control->MarkDirty(false);
+        control->MarkForRedraw();
     }
 }
 
