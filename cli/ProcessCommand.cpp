@@ -62,19 +62,8 @@ void RunProcess(const ProcessOptions& options)
     }
     const int outputFormat = ChooseOutputFormat(options.output, input.Format(), options.format,
                                                 input.Channels(), input.SampleRateHz());
-    // The state may be saved back over the state file it was loaded from, but nothing is
-    // written over the audio input, and the audio not over the state file.
-    if (!options.saveStateFile.empty() && output::SamePath(options.output, options.saveStateFile))
-    {
-        throw ToolError("the audio output and --save-state name the same file " + options.output);
-    }
-    output::OutputFile audioFile =
-        output::OutputFile::Open(options.output, {options.input, options.stateFile});
-    std::optional<output::OutputFile> stateFile;
-    if (!options.saveStateFile.empty())
-    {
-        stateFile.emplace(output::OutputFile::Open(options.saveStateFile, {options.input}));
-    }
+    auto [audioFile, stateFile] = output::OpenAudioAndStateOutputs(
+        options.output, options.saveStateFile, options.input, options.stateFile);
     AudioFileWriter writer(audioFile, outputFormat, input.Channels(), input.SampleRateHz(),
                            options.writing);
     const double seconds = options.progress && input.AnnouncedFrames() > 0

@@ -262,6 +262,23 @@ bool SamePath(const std::string& a, const std::string& b)
     return !error && first == second;
 }
 
+AudioAndStateOutputs OpenAudioAndStateOutputs(const std::string& audioPath,
+                                              const std::string& statePath,
+                                              const std::string& audioInput,
+                                              const std::string& stateInput)
+{
+    if (!statePath.empty() && SamePath(audioPath, statePath))
+    {
+        throw FileError("the audio output and the state output name the same file " + audioPath);
+    }
+    AudioAndStateOutputs outputs{OutputFile::Open(audioPath, {audioInput, stateInput}), {}};
+    if (!statePath.empty())
+    {
+        outputs.state.emplace(OutputFile::Open(statePath, {audioInput}));
+    }
+    return outputs;
+}
+
 std::string ReadBoundedFile(const std::string& path, std::size_t limit)
 {
     const bool standardInput = path == "-";

@@ -17,6 +17,7 @@
 // Every error is a FileError with a one-line message naming the path.
 
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -68,6 +69,20 @@ private:
     std::string target_;    // the file renamed over (the symlink's target for a link)
     std::string temporary_; // empty for direct outputs
 };
+
+// The audio output of a run over a file and, when `statePath` is not empty, its state output,
+// both opened before the work so that they can be committed together at the end. The state may
+// be saved back over the state file it was loaded from, but nothing is written over the audio
+// input, the audio not over the state file, and the two outputs may not be one file.
+struct AudioAndStateOutputs
+{
+    OutputFile audio;
+    std::optional<OutputFile> state;
+};
+AudioAndStateOutputs OpenAudioAndStateOutputs(const std::string& audioPath,
+                                              const std::string& statePath,
+                                              const std::string& audioInput,
+                                              const std::string& stateInput);
 
 // True when two output paths name the same file, also through links and when neither exists
 // yet ("-" is standard output, never the same as a path).

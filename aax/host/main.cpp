@@ -429,19 +429,8 @@ int ProcessFile(const Options& options, const aaxhost::Module& module)
 
     // Both outputs are checked and opened before the first block; they are committed together
     // at the end, so a failure anywhere leaves neither behind.
-    // The state may be saved back over the state file it was loaded from, but nothing is
-    // written over the audio input, and the audio not over the state file.
-    if (!options.saveStateFile.empty() && output::SamePath(options.output, options.saveStateFile))
-    {
-        return Fail("the audio output and --save-state name the same file " + options.output);
-    }
-    output::OutputFile audioFile =
-        output::OutputFile::Open(options.output, {options.input, options.stateFile});
-    std::optional<output::OutputFile> stateFile;
-    if (!options.saveStateFile.empty())
-    {
-        stateFile.emplace(output::OutputFile::Open(options.saveStateFile, {options.input}));
-    }
+    auto [audioFile, stateFile] = output::OpenAudioAndStateOutputs(
+        options.output, options.saveStateFile, options.input, options.stateFile);
     output::SoundWriter output(audioFile, inputInfo);
     const int block = options.blockFrames;
     const auto channelCount = static_cast<size_t>(channels);
