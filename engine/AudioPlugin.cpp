@@ -98,7 +98,7 @@ bool AudioPlugin::SupportedSampleRate(double sampleRateHz) noexcept
 
 bool AudioPlugin::BandCarried(int band) const noexcept
 {
-    return band >= 0 && band < kBandCount && carried_[static_cast<size_t>(band)];
+    return band >= 0 && band < carriedBands_;
 }
 
 double AudioPlugin::InternalRateHz() const noexcept
@@ -106,19 +106,15 @@ double AudioPlugin::InternalRateHz() const noexcept
     return static_cast<double>(SampleRate()) * OversamplingFactor();
 }
 
-int AudioPlugin::CarriedBandCount() const noexcept
-{
-    return static_cast<int>(std::count(carried_.begin(), carried_.end(), true));
-}
-
 void AudioPlugin::Configure()
 {
     if (!Prepared())
     {
-        carried_.fill(false);
+        carriedBands_ = 0;
         return;
     }
     const double internalRateHz = InternalRateHz();
+    int carriedBands = 0;
     for (int band = 0; band < kBandCount; ++band)
     {
         const bool carried = BandCarriedAt(band, internalRateHz);
@@ -129,8 +125,9 @@ void AudioPlugin::Configure()
             heldLevels[band] = 0.0;
             bandLevels[band] = 0.0;
         }
-        carried_[band] = carried;
+        carriedBands += carried ? 1 : 0;
     }
+    carriedBands_ = carriedBands;
     UpdateIntegration();
 }
 
@@ -143,7 +140,7 @@ void AudioPlugin::ConfigureShelf(int band, double internalRateHz, bool carried)
     params[3] = kShelfWidthOctaves;
     ShelfFilter& shelf = *filters_->shelves[band];
     shelf.SetParams(params);
-    if (carried && !carried_[band])
+    if (carried && !BandCarried(band))
     {
         // The shelf's last design could not run at the rate it was made for (or the band sat
         // out a rate that did not carry it): start afresh instead of ramping from there.
@@ -379,7 +376,7 @@ void AudioPlugin::RunEqualiser(int frames) noexcept
     {
         // A band at exactly 0 dB stands still: no processing, its state and ramp frozen. So
         // does a band the rate does not carry.
-        if (bandGains[band] == 0.0 || !carried_[band])
+        if (bandGains[band] == 0.0 || !BandCarried(band))
         {
             continue;
         }
@@ -437,7 +434,7 @@ void AudioPlugin::LoadAnalyserLanes() noexcept
         BandKernels::AnalyserGroup& group = filters_->analyserGroups[BandKernels::GroupOf(band)];
         const Dsp::BiquadCoefficients* sections = filter.GetDesign().Sections();
         auto& states = filter.ChannelStates();
-        if (!carried_[band])
+        if (!BandCarried(band))
         {
             SilenceAnalyserLanes(group, band);
             continue;
@@ -508,7 +505,7 @@ void AudioPlugin::RunAnalyserReference(int frames) noexcept
     for (int band = 0; band < kBandCount; ++band)
     {
         BandDetector& detector = detectors_[band];
-        if (!carried_[band])
+        if (!BandCarried(band))
         {
             detector.envelope = 0.0;
             RecordBandLevel(band, 0.0);
@@ -555,7 +552,7 @@ double AudioPlugin::AutoEqGain(int band, double reference) const noexcept
 // held at 0 dB. With every band carried this is the rule exactly as for 31 bands.
 void AudioPlugin::RunAutoEq() noexcept
 {
-    const int carriedBands = CarriedBandCount();
+    const int carriedBands = carriedBands_;
     double loudest = 0.0;
     double sum = 0.0;
     for (int band = 0; band < carriedBands; ++band)

@@ -100,7 +100,6 @@ private:
     void ConfigureShelf(int band, double internalRateHz, bool carried);
     void ConfigureBandPass(int band, double internalRateHz, bool carried);
     void ClearNonFiniteState() noexcept;
-    int CarriedBandCount() const noexcept;
     void ApplyGainToShelf(int band, double gainDb) noexcept;
     void SplitMidSide(double* const* wet, int frames) noexcept;
     void JoinMidSide(double* const* wet, int frames) noexcept;
@@ -122,6 +121,8 @@ private:
     std::vector<double> scratch1_;
     std::unique_ptr<Filters> filters_;
     std::array<BandDetector, kBandCount> detectors_{};
-    std::array<bool, kBandCount> carried_{}; // BandCarried, set by Configure
+    // Bands 0 .. carriedBands_ - 1 are carried (BandCarriedAt rises with the band's centre);
+    // set by Configure, 0 while not prepared.
+    int carriedBands_ = 0;
     bool referencePath_ = false;
 };
