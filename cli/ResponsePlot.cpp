@@ -1,7 +1,7 @@
 #include "cli/ResponsePlot.h"
 
 #include "cli/EditorPicture.h"
-#include "dsp/Dsp.h"
+#include "engine/BandResponse.h"
 #include "plugin/VantorKestrune.h"
 #include "resources/ModuleResources.h"
 
@@ -31,7 +31,6 @@ constexpr double kPlotBottom = kHeight - 50.0;
 constexpr double kLowHz = 20.0;
 constexpr double kHighHz = 20000.0;
 constexpr double kLevelFloorDb = -72.0; // bottom of the level axis
-constexpr double kBandwidthOctaves = 1.0 / 3.0;
 constexpr double kPi = 3.14159265358979323846;
 
 struct Rgb
@@ -43,8 +42,6 @@ constexpr Rgb kAccent{205 / 255.0, 255 / 255.0, 67 / 255.0};
 constexpr Rgb kGrid{80 / 255.0, 80 / 255.0, 80 / 255.0};
 constexpr Rgb kText{200 / 255.0, 200 / 255.0, 200 / 255.0};
 constexpr Rgb kLevelBar{90 / 255.0, 140 / 255.0, 200 / 255.0};
-
-using Shelf = Dsp::FilterDesign<Dsp::RBJ::Design::BandShelf, 2, Dsp::DirectFormII>;
 
 void SetColour(cairo_t* cr, const Rgb& c, double alpha = 1.0)
 {
@@ -192,7 +189,7 @@ void DrawLevelBars(cairo_t* cr, const Axes& axes, const ResponseData& data)
     cairo_fill(cr);
 }
 
-void DrawCurve(cairo_t* cr, const Axes& axes, const CombinedResponse& response)
+void DrawCurve(cairo_t* cr, const Axes& axes, const BandResponse& response)
 {
     SetColour(cr, kAccent);
     cairo_set_line_width(cr, 2.0);
@@ -227,43 +224,6 @@ void DrawGainPoints(cairo_t* cr, const Axes& axes, const ResponseData& data)
 
 } // namespace
 
-struct CombinedResponse::Shelves
-{
-    std::vector<std::unique_ptr<Shelf>> filters;
-};
-
-CombinedResponse::CombinedResponse(double rateHz, const std::array<double, kResponseBands>& gains)
-    : sampleRateHz(rateHz), shelves(new Shelves)
-{
-    for (int band = 0; band < kResponseBands; ++band)
-    {
-        const double gainDb = gains[static_cast<size_t>(band)];
-        if (gainDb == 0.0)
-            continue; // a band at 0 dB is unity everywhere
-        auto shelf = std::make_unique<Shelf>();
-        Dsp::FilterParams params{};
-        params[0] = sampleRateHz;
-        params[1] = AudioPlugin::BandFrequencyHz(band);
-        params[2] = gainDb;
-        params[3] = kBandwidthOctaves;
-        shelf->SetParams(params);
-        shelves->filters.push_back(std::move(shelf));
-    }
-}
-
-CombinedResponse::~CombinedResponse()
-{
-    delete shelves;
-}
-
-double CombinedResponse::MagnitudeDb(double freqHz) const
-{
-    double magnitude = 1.0;
-    for (const auto& shelf : shelves->filters)
-        magnitude *= std::abs(shelf->Response(freqHz / sampleRateHz));
-    return 20.0 * std::log10(magnitude);
-}
-
 ResponseData CollectResponseData(const VantorKestrune& plug, bool showLevels)
 {
     ResponseData data;
@@ -280,7 +240,7 @@ void WriteResponsePicture(const ResponseData& data, const std::string& path,
                           const std::vector<std::string>& inputs)
 {
     const std::array<double, kResponseBands> flat{};
-    const CombinedResponse response(data.sampleRateHz, data.bypassed ? flat : data.bandGainsDb);
+    const BandResponse response(data.sampleRateHz, data.bypassed ? flat : data.bandGainsDb);
     Axes axes;
     double largestDb = 0.0;
     for (double gain : data.bandGainsDb)

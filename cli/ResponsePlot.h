@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/BandTable.h"
+
 #include <array>
 #include <string>
 #include <vector>
@@ -9,7 +11,7 @@ class VantorKestrune;
 namespace kestrune::cli
 {
 
-inline constexpr int kResponseBands = 31;
+inline constexpr int kResponseBands = kBandCount;
 
 // What the response picture shows: the gains the equaliser applies, the sample rate they are
 // designed at and, optionally, the analysed band levels.
@@ -23,23 +25,6 @@ struct ResponseData
 };
 
 ResponseData CollectResponseData(const VantorKestrune& plug, bool showLevels);
-
-// Combined magnitude in dB of the 31 band shelves at those gains, at freqHz.
-class CombinedResponse
-{
-public:
-    CombinedResponse(double sampleRateHz, const std::array<double, kResponseBands>& gainsDb);
-    ~CombinedResponse();
-    CombinedResponse(const CombinedResponse&) = delete;
-    CombinedResponse& operator=(const CombinedResponse&) = delete;
-
-    double MagnitudeDb(double freqHz) const;
-
-private:
-    struct Shelves;
-    double sampleRateHz;
-    Shelves* shelves;
-};
 
 // Draws the plot (magnitude over 20 Hz - 20 kHz on a log axis, gains as points, levels as
 // bars) and writes it as PNG; a ToolError when the file cannot be written.

@@ -28,7 +28,6 @@ public:
 };
 
 constexpr int kBandPassOrder = 4;
-constexpr double kShelfWidthOctaves = 1.0 / 3.0;
 // exp(-0.2302585092994) = 10^(-0.1): the -2 dB pad of the Lucky rule.
 const double kLuckyPad = std::exp(-0.2302585092994);
 
@@ -88,7 +87,7 @@ AudioPlugin::~AudioPlugin() = default;
 
 double AudioPlugin::BandFrequencyHz(int band) noexcept
 {
-    return static_cast<double>(kBandCentreHz[static_cast<size_t>(band)]);
+    return BandCentreHz(band);
 }
 
 bool AudioPlugin::SupportedSampleRate(double sampleRateHz) noexcept

@@ -28,6 +28,14 @@ inline constexpr std::array<float, kBandCount> kBandCentreHz = {
     800.0f,  1000.0f, 1250.0f, 1600.0f,  2000.0f,  2500.0f,  3150.0f, 4000.0f,
     5000.0f, 6350.0f, 8000.0f, 10000.0f, 12000.0f, 16000.0f, 20000.0f};
 
+// Each band's shelf spans a third of an octave around its centre.
+inline constexpr double kShelfWidthOctaves = 1.0 / 3.0;
+
+constexpr double BandCentreHz(int band)
+{
+    return static_cast<double>(kBandCentreHz[static_cast<std::size_t>(band)]);
+}
+
 // The Auto EQ's "Default" compensation curve, dB per band.
 inline constexpr std::array<double, kBandCount> kDefaultCompensationDb = {
     -6.0, -3.0, 0.0, 2.0, 3.0, 3.0, 3.0, 2.0, 0.0, 0.0,  0.0,  -1.0, -1.0, -1.0, -1.0, 0.0,

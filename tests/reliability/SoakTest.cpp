@@ -14,8 +14,7 @@
 // soak on a release build:
 //   KESTRUNE_SOAK_SECONDS=3600 build/tests/reliability_soak_tests
 
-#include "dsp/Biquad.h"
-#include "dsp/RBJ.h"
+#include "engine/BandResponse.h"
 #include "plugin/VantorKestrune.h"
 #include "tests/reliability/TestDuration.h"
 
@@ -218,13 +217,13 @@ public:
     {
         for (double hz = 10.0; hz < rateHz / 2.0; hz *= std::pow(2.0, 1.0 / 64.0))
         {
-            frequencies_.push_back(hz / rateHz);
+            frequencies_.push_back(hz);
         }
         for (int band = 0; band < kNumBands; ++band)
         {
             if (BandCarriedAt(band, rateHz))
             {
-                frequencies_.push_back(AudioPlugin::BandFrequencyHz(band) / rateHz);
+                frequencies_.push_back(BandCentreHz(band));
             }
         }
     }
@@ -237,21 +236,12 @@ public:
         }
         gainsDb_ = gainsDb;
         valid_ = true;
-        std::vector<double> magnitude(frequencies_.size(), 1.0);
-        for (int band = 0; band < kNumBands; ++band)
+        const BandResponse response(rateHz_, gainsDb);
+        largest_ = 0.0;
+        for (double hz : frequencies_)
         {
-            if (gainsDb[band] == 0.0 || !BandCarriedAt(band, rateHz_))
-            {
-                continue;
-            }
-            const Dsp::BiquadCoefficients section = Dsp::RBJ::Design::BandShelf::DesignSection(
-                rateHz_, AudioPlugin::BandFrequencyHz(band), gainsDb[band], 1.0 / 3.0);
-            for (std::size_t k = 0; k < frequencies_.size(); ++k)
-            {
-                magnitude[k] *= std::abs(Dsp::SectionResponse(section, frequencies_[k]));
-            }
+            largest_ = std::max(largest_, response.Magnitude(hz));
         }
-        largest_ = *std::max_element(magnitude.begin(), magnitude.end());
         ++recomputations;
         return largest_;
     }
