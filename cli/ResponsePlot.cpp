@@ -1,6 +1,7 @@
 #include "cli/ResponsePlot.h"
 
 #include "cli/EditorPicture.h"
+#include "controls/CurveColours.h"
 #include "engine/BandResponse.h"
 #include "plugin/VantorKestrune.h"
 #include "resources/ModuleResources.h"
@@ -33,17 +34,7 @@ constexpr double kHighHz = 20000.0;
 constexpr double kLevelFloorDb = -72.0; // bottom of the level axis
 constexpr double kPi = 3.14159265358979323846;
 
-struct Rgb
-{
-    double red, green, blue;
-};
-constexpr Rgb kBackground{46 / 255.0, 46 / 255.0, 46 / 255.0};
-constexpr Rgb kAccent{205 / 255.0, 255 / 255.0, 67 / 255.0};
-constexpr Rgb kGrid{80 / 255.0, 80 / 255.0, 80 / 255.0};
-constexpr Rgb kText{200 / 255.0, 200 / 255.0, 200 / 255.0};
-constexpr Rgb kLevelBar{90 / 255.0, 140 / 255.0, 200 / 255.0};
-
-void SetColour(cairo_t* cr, const Rgb& c, double alpha = 1.0)
+void SetColour(cairo_t* cr, const CurveColour& c, double alpha = 1.0)
 {
     cairo_set_source_rgba(cr, c.red, c.green, c.blue, alpha);
 }
@@ -138,32 +129,32 @@ void DrawGrid(cairo_t* cr, const Axes& axes, const EditorFont& font, bool showLe
     for (double hz : kGridHz)
     {
         const double x = std::round(axes.X(hz)) + 0.5;
-        SetColour(cr, kGrid);
+        SetColour(cr, kCurveGrid);
         cairo_move_to(cr, x, kPlotTop);
         cairo_line_to(cr, x, kPlotBottom);
         cairo_stroke(cr);
-        SetColour(cr, kText);
+        SetColour(cr, kCurveText);
         ShowText(cr, FrequencyText(hz).c_str(), x, kPlotBottom + 8.0, 0.5, 0.0);
     }
     const double stepDb = axes.gainRangeDb > 18.0 ? 12.0 : 6.0;
     for (double db = -axes.gainRangeDb; db <= axes.gainRangeDb + 1e-9; db += stepDb)
     {
         const double y = std::round(axes.YGain(db)) + 0.5;
-        SetColour(cr, db == 0.0 ? kText : kGrid, db == 0.0 ? 0.6 : 1.0);
+        SetColour(cr, db == 0.0 ? kCurveText : kCurveGrid, db == 0.0 ? 0.6 : 1.0);
         cairo_move_to(cr, kPlotLeft, y);
         cairo_line_to(cr, kPlotRight, y);
         cairo_stroke(cr);
         char text[16];
         std::snprintf(text, sizeof text, "%+.0f", db);
-        SetColour(cr, kText);
+        SetColour(cr, kCurveText);
         ShowText(cr, db == 0.0 ? "0" : text, kPlotLeft - 8.0, y, 1.0, 0.5);
     }
-    SetColour(cr, kText);
+    SetColour(cr, kCurveText);
     ShowText(cr, "Hz", (kPlotLeft + kPlotRight) * 0.5, kHeight - 14.0, 0.5, 0.5);
     ShowText(cr, "dB", kPlotLeft - 40.0, kPlotTop - 22.0, 0.5, 0.5);
     if (!showLevels)
         return;
-    SetColour(cr, kLevelBar);
+    SetColour(cr, kCurveLevelBar);
     for (double db = kLevelFloorDb; db <= 0.0; db += 12.0)
     {
         char text[16];
@@ -175,7 +166,7 @@ void DrawGrid(cairo_t* cr, const Axes& axes, const EditorFont& font, bool showLe
 
 void DrawLevelBars(cairo_t* cr, const Axes& axes, const ResponseData& data)
 {
-    SetColour(cr, kLevelBar, 0.55);
+    SetColour(cr, kCurveLevelBar, 0.55);
     for (int band = 0; band < kResponseBands; ++band)
     {
         const double level = std::fabs(data.bandLevelsLinear[static_cast<size_t>(band)]);
@@ -191,7 +182,7 @@ void DrawLevelBars(cairo_t* cr, const Axes& axes, const ResponseData& data)
 
 void DrawCurve(cairo_t* cr, const Axes& axes, const BandResponse& response)
 {
-    SetColour(cr, kAccent);
+    SetColour(cr, kCurveAccent);
     cairo_set_line_width(cr, 2.0);
     const int steps = static_cast<int>(kPlotRight - kPlotLeft);
     for (int i = 0; i <= steps; ++i)
@@ -215,9 +206,9 @@ void DrawGainPoints(cairo_t* cr, const Axes& axes, const ResponseData& data)
         cairo_new_sub_path(cr);
         cairo_arc(cr, x, y, 3.5, 0.0, 2.0 * kPi);
     }
-    SetColour(cr, kBackground);
+    SetColour(cr, kCurveBackground);
     cairo_fill_preserve(cr);
-    SetColour(cr, kAccent);
+    SetColour(cr, kCurveAccent);
     cairo_set_line_width(cr, 1.5);
     cairo_stroke(cr);
 }
@@ -253,7 +244,7 @@ void WriteResponsePicture(const ResponseData& data, const std::string& path,
 
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
     cairo_t* cr = cairo_create(surface);
-    SetColour(cr, kBackground);
+    SetColour(cr, kCurveBackground);
     cairo_paint(cr);
     const EditorFont font;
     DrawGrid(cr, axes, font, data.showLevels);
@@ -262,7 +253,7 @@ void WriteResponsePicture(const ResponseData& data, const std::string& path,
     DrawCurve(cr, axes, response);
     DrawGainPoints(cr, axes, data);
     font.Use(cr, 14.0);
-    SetColour(cr, kText);
+    SetColour(cr, kCurveText);
     ShowText(cr, data.bypassed ? "Equaliser response (Bypass EQ on: flat)" : "Equaliser response",
              kPlotLeft, 14.0, 0.0, 0.5);
 

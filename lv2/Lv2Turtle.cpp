@@ -16,6 +16,7 @@ const char* const kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\
                               "@prefix bufsz: <http://lv2plug.in/ns/ext/buf-size#> .\n"
                               "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
                               "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
+                              "@prefix idpy: <http://harrisonconsoles.com/lv2/inlinedisplay#> .\n"
                               "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
                               "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
                               "@prefix pg: <http://lv2plug.in/ns/ext/port-groups#> .\n"
@@ -180,7 +181,8 @@ void WritePlugin(std::ostringstream& out, const Lv2BundleDescription& bundle,
     out << "    lv2:minorVersion " << VersionMinor(bundle.version) << " ;\n";
     out << "    lv2:microVersion " << VersionRevision(bundle.version) << " ;\n";
     out << "    lv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options , "
-           "bufsz:boundedBlockLength ;\n";
+           "bufsz:boundedBlockLength"
+        << (bundle.inlineDisplay ? " , idpy:queue_draw" : "") << " ;\n";
     if (!bundle.description.empty())
     {
         out << "    rdfs:comment " << Lv2TurtleString(bundle.description) << " ;\n";
@@ -194,7 +196,8 @@ void WritePlugin(std::ostringstream& out, const Lv2BundleDescription& bundle,
         out << "    pg:mainOutput " << Uri(entry.uri + "-out") << " ;\n";
     }
     out << "    opts:supportedOption bufsz:maxBlockLength , bufsz:nominalBlockLength ;\n";
-    out << "    lv2:extensionData state:interface ;\n";
+    out << "    lv2:extensionData state:interface"
+        << (bundle.inlineDisplay ? " , idpy:interface" : "") << " ;\n";
     if (!bundle.uiUri.empty())
     {
         out << "    ui:ui " << Uri(bundle.uiUri) << " ;\n";
@@ -352,6 +355,12 @@ std::string Lv2PluginTurtle(const Lv2BundleDescription& bundle, const IPlugBase&
     out << kPrefixes;
     out << Uri(bundle.stateKeyUri) << "\n    a rdf:Property ;\n"
         << "    rdfs:label \"state document\" ;\n    rdfs:range atom:String .\n\n";
+    if (bundle.inlineDisplay)
+    {
+        // The extension publishes no schema of its own: its terms are typed here.
+        out << "idpy:interface\n    a lv2:ExtensionData .\n\n"
+            << "idpy:queue_draw\n    a lv2:Feature .\n\n";
+    }
     for (const Lv2PluginEntry& entry : bundle.plugins)
     {
         WritePlugin(out, bundle, entry, plug);

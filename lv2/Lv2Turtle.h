@@ -58,6 +58,8 @@ struct Lv2BundleDescription
     // Parameters that act as momentary buttons (pprops:trigger): hosts show a button and set
     // the port back to its default after the run.
     std::vector<int> triggerParameters;
+    // The plug-ins draw a picture for a host's mixer strip (the inline display extension).
+    bool inlineDisplay = false;
     std::string presetFile; // file name of the presets, e.g. presets.ttl; empty: no presets
     std::vector<Lv2Preset> presets;
 };

@@ -99,14 +99,15 @@ const LilvPlugin* World::FindPlugin(const std::string& uri) const
     return lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world_), node.node);
 }
 
-Instance::Instance(World& world, const std::string& uri, double sampleRate, uint32_t maxBlockFrames)
+Instance::Instance(World& world, const std::string& uri, double sampleRate, uint32_t maxBlockFrames,
+                   HostOffers offers)
     : world_(world), plugin_(world.FindPlugin(uri)), maxBlockFrames_(maxBlockFrames)
 {
     if (!plugin_)
     {
         throw HostError("plug-in not found: " + uri);
     }
-    BuildFeatures(sampleRate);
+    BuildFeatures(sampleRate, offers);
     instance_ = lilv_plugin_instantiate(plugin_, sampleRate, features_.data());
     if (!instance_)
     {
@@ -124,7 +125,7 @@ Instance::~Instance()
     }
 }
 
-void Instance::BuildFeatures(double sampleRate)
+void Instance::BuildFeatures(double sampleRate, HostOffers offers)
 {
     UridTable& urids = world_.Urids();
     minBlock_ = 1;
@@ -149,12 +150,46 @@ void Instance::BuildFeatures(double sampleRate)
         {LV2_OPTIONS__options, options_.data()},
         {LV2_BUF_SIZE__boundedBlockLength, nullptr},
     };
+    if (offers.inlineDisplay)
+    {
+        featureStore_.push_back({kLv2InlineDisplayQueueDrawUri, &inlineQueue_});
+    }
     features_.clear();
     for (const LV2_Feature& feature : featureStore_)
     {
         features_.push_back(&feature);
     }
     features_.push_back(nullptr);
+}
+
+void Instance::QueueDraw(void* handle)
+{
+    static_cast<Instance*>(handle)->queuedDraws_.fetch_add(1);
+}
+
+std::optional<InlinePicture> Instance::RenderInlineDisplay(uint32_t width, uint32_t maxHeight)
+{
+    const auto* display = static_cast<const Lv2InlineDisplayInterface*>(
+        lilv_instance_get_extension_data(instance_, kLv2InlineDisplayInterfaceUri));
+    if (display == nullptr || display->render == nullptr)
+    {
+        return std::nullopt;
+    }
+    const Lv2InlineDisplaySurface* surface =
+        display->render(lilv_instance_get_handle(instance_), width, maxHeight);
+    if (surface == nullptr || surface->data == nullptr)
+    {
+        return std::nullopt;
+    }
+    InlinePicture picture;
+    picture.width = surface->width;
+    picture.height = surface->height;
+    for (int y = 0; y < surface->height; ++y)
+    {
+        const auto* row = reinterpret_cast<const uint32_t*>(surface->data + y * surface->stride);
+        picture.pixels.insert(picture.pixels.end(), row, row + surface->width);
+    }
+    return picture;
 }
 
 void Instance::ConnectPorts()

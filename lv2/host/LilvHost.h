@@ -1,12 +1,16 @@
 #pragma once
 
+#include "lv2/Lv2InlineDisplay.h"
+
 #include <lilv/lilv.h>
 #include <lv2/options/options.h>
 #include <lv2/urid/urid.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
@@ -88,12 +92,34 @@ struct PortInfo
     float defaultValue = 0.0f;
 };
 
+// A picture rendered through the inline display extension: cairo's ARGB32 words, row by row.
+struct InlinePicture
+{
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+
+    uint32_t At(int x, int y) const
+    {
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                      static_cast<std::size_t>(x)];
+    }
+};
+
+// What a host offers beyond the usual features.
+struct HostOffers
+{
+    // Ardour's inline display: queue_draw, whose calls the instance counts.
+    bool inlineDisplay = false;
+};
+
 // One instance of a plug-in with all of its ports connected. Control inputs start at their
 // defaults (clamped into the range).
 class Instance
 {
 public:
-    Instance(World& world, const std::string& uri, double sampleRate, uint32_t maxBlockFrames);
+    Instance(World& world, const std::string& uri, double sampleRate, uint32_t maxBlockFrames,
+             HostOffers offers = {});
     ~Instance();
     Instance(const Instance&) = delete;
     Instance& operator=(const Instance&) = delete;
@@ -119,11 +145,17 @@ public:
     // Restores a state saved by SaveState: the plug-in's own state and the port values.
     void RestoreState(const std::string& turtle);
 
+    // Renders the plug-in's inline display as a host's GUI thread would; nothing when the
+    // plug-in has no such interface or draws nothing at that size.
+    std::optional<InlinePicture> RenderInlineDisplay(uint32_t width, uint32_t maxHeight);
+    // Times the plug-in asked for a redraw through queue_draw (any thread).
+    int QueuedDraws() const { return queuedDraws_.load(); }
+
     LilvInstance* Raw() const { return instance_; }
     const LilvPlugin* Plugin() const { return plugin_; }
 
 private:
-    void BuildFeatures(double sampleRate);
+    void BuildFeatures(double sampleRate, HostOffers offers);
     void ConnectPorts();
     void ResetAtomPorts();
 
@@ -151,6 +183,10 @@ private:
     std::vector<LV2_Options_Option> options_;
     std::vector<LV2_Feature> featureStore_;
     std::vector<const LV2_Feature*> features_;
+    std::atomic<int> queuedDraws_{0};
+    Lv2InlineDisplayQueue inlineQueue_{this, &Instance::QueueDraw};
+
+    static void QueueDraw(void* handle);
 };
 
 } // namespace lv2host

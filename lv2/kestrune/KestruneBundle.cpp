@@ -67,6 +67,7 @@ Lv2BundleDescription KestruneBundleDescription(const IPlugBase& plug)
     };
     bundle.triggerParameters = {kParamResetAnalyzer, kParamResetAutoEq, kParamResetEq};
     bundle.enabledPort = true;
+    bundle.inlineDisplay = true;
     bundle.presetFile = "presets.ttl";
     bundle.presets = KestrunePresets();
     bundle.version = plug.Version();

@@ -1,9 +1,9 @@
 // The LV2 entry point of the bundle's binary: the mono and the stereo plug-in, both the product
 // on the LV2 adapter, with the state extension.
 
+#include "lv2/kestrune/KestruneInstance.h"
 #include "lv2/kestrune/KestruneLv2.h"
 #include "lv2/kestrune/KestruneModule.h"
-#include "plugin/VantorKestrune.h"
 
 #include <lv2/core/lv2.h>
 #include <lv2/state/state.h>
@@ -63,9 +63,14 @@ void ReadMeters(IPlugLV2& plug, float* const* ports, int count) noexcept
     ReadBandLevels(static_cast<const VantorKestrune&>(plug), ports + kKestruneBands);
 }
 
+KestruneInstance* Instance(LV2_Handle handle)
+{
+    return static_cast<KestruneInstance*>(handle);
+}
+
 VantorKestrune* Plug(LV2_Handle handle)
 {
-    return static_cast<VantorKestrune*>(handle);
+    return Instance(handle)->plug.get();
 }
 
 LV2_Handle Instantiate(const LV2_Descriptor* descriptor, double sampleRate,
@@ -86,7 +91,7 @@ LV2_Handle Instantiate(const LV2_Descriptor* descriptor, double sampleRate,
             return nullptr;
         }
         plug->AddEnabledPort();
-        return plug.release();
+        return new KestruneInstance(std::move(plug), sampleRate, features);
     }
     catch (const std::exception&)
     {
@@ -116,7 +121,9 @@ void Activate(LV2_Handle handle)
 
 void Run(LV2_Handle handle, uint32_t frames)
 {
-    Plug(handle)->Run(frames);
+    KestruneInstance& instance = *Instance(handle);
+    instance.plug->Run(frames);
+    instance.inlineDisplay.AfterBlock(instance.plug->Engine(), frames);
 }
 
 void Deactivate(LV2_Handle handle)
@@ -126,7 +133,7 @@ void Deactivate(LV2_Handle handle)
 
 void Cleanup(LV2_Handle handle)
 {
-    delete Plug(handle);
+    delete Instance(handle);
 }
 
 LV2_State_Status Save(LV2_Handle handle, LV2_State_Store_Function store,
@@ -157,10 +164,31 @@ LV2_State_Status Restore(LV2_Handle handle, LV2_State_Retrieve_Function retrieve
     }
 }
 
+Lv2InlineDisplaySurface* RenderInlineDisplay(LV2_Handle handle, uint32_t width, uint32_t maxHeight)
+{
+    try
+    {
+        return Instance(handle)->inlineDisplay.Render(width, maxHeight);
+    }
+    catch (const std::exception&)
+    {
+        return nullptr;
+    }
+}
+
 const void* ExtensionData(const char* uri)
 {
     static const LV2_State_Interface state = {&Save, &Restore};
-    return std::string_view(uri) == LV2_STATE__interface ? &state : nullptr;
+    static const Lv2InlineDisplayInterface inlineDisplay = {&RenderInlineDisplay};
+    if (std::string_view(uri) == LV2_STATE__interface)
+    {
+        return &state;
+    }
+    if (std::string_view(uri) == kLv2InlineDisplayInterfaceUri)
+    {
+        return &inlineDisplay;
+    }
+    return nullptr;
 }
 
 const LV2_Descriptor kMono = {kKestruneMonoUri, &Instantiate, &ConnectPort,  &Activate, &Run,

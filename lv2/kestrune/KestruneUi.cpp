@@ -6,9 +6,9 @@
 // Every function here runs on the host's UI thread.
 
 #include "graphics/x11/IGraphicsX11.h"
+#include "lv2/kestrune/KestruneInstance.h"
 #include "lv2/kestrune/KestruneLv2.h"
 #include "lv2/kestrune/KestruneModule.h"
-#include "plugin/VantorKestrune.h"
 
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/ui/ui.h>
@@ -129,8 +129,9 @@ LV2UI_Handle Instantiate(const LV2UI_Descriptor* /*descriptor*/, const char* plu
                          const LV2_Feature* const* features)
 {
     const std::string_view uri = pluginUri != nullptr ? pluginUri : "";
-    auto* instance = static_cast<VantorKestrune*>(
-        const_cast<void*>(FindFeature(features, LV2_INSTANCE_ACCESS_URI)));
+    const auto* handle =
+        static_cast<const KestruneInstance*>(FindFeature(features, LV2_INSTANCE_ACCESS_URI));
+    VantorKestrune* instance = handle != nullptr ? handle->plug.get() : nullptr;
     if ((uri != kKestruneMonoUri && uri != kKestruneStereoUri) || instance == nullptr ||
         write == nullptr || !HasFeature(features, LV2_UI__idleInterface))
     {

@@ -474,6 +474,114 @@ TEST_F(BundleTest, MetersReportAppliedGainsAndBandLevels)
     }
 }
 
+Audio Sine(double hz, double amplitude, std::size_t frames)
+{
+    Audio audio{1, std::vector<float>(frames)};
+    for (std::size_t i = 0; i < frames; ++i)
+    {
+        audio.samples[i] =
+            static_cast<float>(amplitude * std::sin(2.0 * M_PI * hz * i / kSampleRate));
+    }
+    return audio;
+}
+
+struct Pixel
+{
+    int red, green, blue, alpha;
+};
+
+Pixel PixelAt(const lv2host::InlinePicture& picture, int x, int y)
+{
+    const uint32_t word = picture.At(x, y);
+    return {static_cast<int>((word >> 16) & 255u), static_cast<int>((word >> 8) & 255u),
+            static_cast<int>(word & 255u), static_cast<int>(word >> 24)};
+}
+
+// The curve's colour (205, 255, 67), where it is drawn at least half covered.
+bool OnCurve(const Pixel& p)
+{
+    return p.green > 180 && p.red > 120 && p.blue < 120;
+}
+
+// The highest point of the curve: its column and row.
+std::pair<int, int> CurvePeak(const lv2host::InlinePicture& picture)
+{
+    for (int y = 0; y < picture.height; ++y)
+    {
+        for (int x = 0; x < picture.width; ++x)
+        {
+            if (OnCurve(PixelAt(picture, x, y)))
+            {
+                return {x, y};
+            }
+        }
+    }
+    return {-1, -1};
+}
+
+// Ardour's inline display through a host that offers it: the plug-in asks for a picture at most
+// 30 times a second, and only when what it shows changed; the picture is the curve (+-18 dB over
+// the height, 20 Hz to 20 kHz on a log axis) over one bar per band (-72 to 0 dBFS).
+TEST_F(BundleTest, InlineDisplayShowsTheCurveOverTheBandLevels)
+{
+    lv2host::Instance plug(World(), kMonoUri, kSampleRate, kBlock, {.inlineDisplay = true});
+    plug.SetControl("gain_10", 12.0f); // 200 Hz
+    RunThrough(plug, Sine(1000.0, 0.0, kSampleRate));
+    EXPECT_EQ(plug.QueuedDraws(), 1) << "the gain once; silence changes nothing after it";
+
+    RunThrough(plug, Sine(1000.0, 0.5, kSampleRate));
+    const int draws = plug.QueuedDraws() - 1; // one picture per 1600 frames with the tone
+    EXPECT_GE(draws, 29);
+    EXPECT_LE(draws, 30) << "never more often than the editor's 30 frames a second";
+
+    const auto picture = plug.RenderInlineDisplay(160, 100);
+    ASSERT_TRUE(picture.has_value());
+    ASSERT_EQ(picture->width, 160);
+    ASSERT_EQ(picture->height, 80) << "half as high as wide";
+    EXPECT_EQ(picture->At(0, 0), 0xff2e2e2eu) << "the editor's background, opaque";
+    // +12 dB at 200 Hz (a third of the way along the axis) is two thirds up the upper half.
+    const auto [peakX, peakY] = CurvePeak(*picture);
+    EXPECT_NEAR(peakX, 160 / 3, 3);
+    EXPECT_NEAR(peakY, 40 - 12.0 / 18.0 * 38.5, 1.5);
+    // 0 dB far from the band: the middle row.
+    const int flatX = 160 / 12; // about 35 Hz
+    EXPECT_TRUE(OnCurve(PixelAt(*picture, flatX, 39)) || OnCurve(PixelAt(*picture, flatX, 40)));
+    // The tone's band fills most of the height, the bands far below it stay empty.
+    const int toneX = static_cast<int>(160 * std::log(1000.0 / 20.0) / std::log(1000.0));
+    const Pixel toneBar = PixelAt(*picture, toneX, 79);
+    EXPECT_NEAR(toneBar.red, 77, 1);
+    EXPECT_NEAR(toneBar.green, 112, 1);
+    EXPECT_NEAR(toneBar.blue, 154, 1);
+    EXPECT_EQ(picture->At(flatX, 79), 0xff2e2e2eu);
+
+    // "Bypass EQ" flattens the curve, drawn dimmed.
+    plug.SetControl("bypass_eq", 1.0f);
+    RunThrough(plug, Sine(1000.0, 0.5, 4 * kBlock)); // one picture's worth of frames
+    const auto bypassed = plug.RenderInlineDisplay(160, 100);
+    ASSERT_TRUE(bypassed.has_value());
+    EXPECT_EQ(bypassed->At(peakX, peakY), 0xff2e2e2eu);
+    const Pixel dimmed = PixelAt(*bypassed, peakX, 40);
+    EXPECT_GT(dimmed.green, dimmed.blue + 40);
+    EXPECT_LT(dimmed.green, 180);
+
+    // The host's height limit holds; a strip too small for a picture gets none.
+    const auto low = plug.RenderInlineDisplay(160, 30);
+    ASSERT_TRUE(low.has_value());
+    EXPECT_EQ(low->height, 30);
+    EXPECT_FALSE(plug.RenderInlineDisplay(4, 4).has_value());
+}
+
+TEST_F(BundleTest, InlineDisplayRendersForHostsWithoutQueueDraw)
+{
+    lv2host::Instance plug(World(), kStereoUri, kSampleRate, kBlock);
+    plug.SetControl("gain_10", -12.0f);
+    RunThrough(plug, MakeProgramme(2));
+    EXPECT_EQ(plug.QueuedDraws(), 0);
+    const auto picture = plug.RenderInlineDisplay(200, 400);
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ(picture->height, 100);
+}
+
 // A preset holding only a state document as the plug-in writes it, with a custom compensation
 // curve for bands 0 and 1, and no port values.
 std::string CraftedPreset(double autoEqMode)

@@ -26,7 +26,10 @@ check() {
     grep -qE "Symbol:[[:space:]]+$symbol\$" <<<"$info" || fail "$uri has no port $symbol"
   done
   grep -q "https://vantor.audio/plugins/kestrune#ui" <<<"$info" || fail "$uri shows no UI"
-  grep -q "Optional Features:.*lv2core#hardRTCapable" <<<"$info" || fail "$uri is not hardRTCapable"
+  # lv2info lists one optional feature or extension per line, in no fixed order.
+  grep -q "lv2core#hardRTCapable" <<<"$info" || fail "$uri is not hardRTCapable"
+  grep -q "inlinedisplay#queue_draw" <<<"$info" || fail "$uri does not take Ardour's queue_draw"
+  grep -q "inlinedisplay#interface" <<<"$info" || fail "$uri has no inline display"
   grep -q "port-props#trigger" <<<"$info" || fail "$uri has no trigger ports"
   grep -q "Designation: http://lv2plug.in/ns/lv2core#enabled" <<<"$info" ||
     fail "$uri has no lv2:enabled port"
