@@ -1,4 +1,4 @@
-#include "graphics/x11/standalone/RealtimePlayer.h"
+#include "apps/editor/RealtimePlayer.h"
 
 #include "plugin/VantorKestrune.h"
 
