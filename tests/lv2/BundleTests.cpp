@@ -291,6 +291,35 @@ double LargestDifference(const Audio& a, const Audio& b)
     return worst;
 }
 
+// The environment a host that is not ours runs in: the bundle's folder on LV2_PATH and, for a
+// sanitized bundle, the sanitizer's runtime loaded first (the host's own leaks are not ours to
+// report).
+std::string HostCommandPrefix()
+{
+    const std::string runtime = KESTRUNE_SANITIZER_RUNTIME;
+    return "LV2_PATH='" + fs::path(KESTRUNE_LV2_BUNDLE_DIR).parent_path().string() + "' " +
+           (runtime.empty() ? std::string()
+                            : "LD_PRELOAD='" + runtime +
+                                  "' ASAN_OPTIONS=detect_leaks=0 TSAN_OPTIONS=exitcode=0 ");
+}
+
+// A command's standard output.
+std::string CommandOutput(const std::string& command)
+{
+    std::string text;
+    if (FILE* pipe = ::popen(command.c_str(), "r"))
+    {
+        char buffer[4096];
+        std::size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        {
+            text.append(buffer, n);
+        }
+        ::pclose(pipe);
+    }
+    return text;
+}
+
 // lv2apply (lilv's tool) and ecasound load the plug-in without passing any feature; both give
 // the samples `kestrune process` gives for the same settings. ecasound sets every control port
 // it is not given to 0, so it gets every value up to lv2:enabled, the last port, at 1.
@@ -303,14 +332,7 @@ TEST_F(BundleTest, HostsThatPassNoFeaturesSoundLikeTheCommandLineTool)
     }
     const fs::path in = dir_ / "in.wav";
     WriteWav(in, MakeProgramme(2));
-    // Hosts that are not ours load a sanitized bundle only with the sanitizer's runtime first;
-    // their own leaks are not ours to report.
-    const std::string runtime = KESTRUNE_SANITIZER_RUNTIME;
-    const std::string bundles =
-        "LV2_PATH='" + fs::path(KESTRUNE_LV2_BUNDLE_DIR).parent_path().string() + "' " +
-        (runtime.empty()
-             ? std::string()
-             : "LD_PRELOAD='" + runtime + "' ASAN_OPTIONS=detect_leaks=0 TSAN_OPTIONS=exitcode=0 ");
+    const std::string bundles = HostCommandPrefix();
     const fs::path expected = dir_ / "kestrune.wav";
     ASSERT_EQ(std::system(("'" + tool + "' process '" + in.string() + "' '" + expected.string() +
                            "' --set 'Gain 3=6' --set 'Gain 17=-4.5' --set 'Output=-2'")
@@ -356,6 +378,53 @@ TEST_F(BundleTest, HostsThatPassNoFeaturesSoundLikeTheCommandLineTool)
     EXPECT_EQ(LargestDifference(ReadWav(chained), reference), 0.0);
 }
 
+// lv2file, a file host no one here wrote: its output with the same port values is what
+// `kestrune process` writes, and it lists and loads the factory presets.
+TEST_F(BundleTest, Lv2fileSoundsLikeTheCommandLineToolAndLoadsThePresets)
+{
+    const std::string tool = KESTRUNE_CLI_PATH;
+    if (tool.empty() || !fs::exists(tool))
+    {
+        GTEST_SKIP() << "the kestrune tool is not built";
+    }
+    ASSERT_TRUE(ToolInstalled("lv2file")) << "scripts/setup installs lv2file";
+    const fs::path in = dir_ / "in.wav";
+    WriteWav(in, MakeProgramme(2));
+    const std::string host = HostCommandPrefix() + "lv2file -i '" + in.string() + "' -o '";
+    const fs::path expected = dir_ / "kestrune.wav";
+    ASSERT_EQ(std::system(("'" + tool + "' process '" + in.string() + "' '" + expected.string() +
+                           "' --set 'Gain 3=6' --set 'Gain 17=-4.5' --set 'Output=-2' --quiet")
+                              .c_str()),
+              0);
+    const fs::path ported = dir_ / "lv2file.wav";
+    ASSERT_EQ(std::system((host + ported.string() + "' -p gain_3:6 -p gain_17:-4.5 -p output:-2 '" +
+                           kStereoUri + "' >/dev/null 2>&1")
+                              .c_str()),
+              0);
+    EXPECT_EQ(LargestDifference(ReadWav(ported), ReadWav(expected)), 0.0);
+
+    const std::string listing =
+        CommandOutput(HostCommandPrefix() + "lv2file -L '" + kStereoUri + "' 2>/dev/null");
+    for (const char* name :
+         {"Flat", "Loudness", "Voice presence", "Low cut", "High shelf softening",
+          "Auto EQ Default", "Auto EQ None", "Auto EQ Custom"})
+    {
+        EXPECT_NE(listing.find(std::string("Preset: ") + name + "\n"), std::string::npos) << name;
+    }
+    const fs::path flat = dir_ / "flat.wav";
+    const fs::path loud = dir_ / "loud.wav";
+    ASSERT_EQ(
+        std::system(
+            (host + flat.string() + "' -P Flat '" + kStereoUri + "' >/dev/null 2>&1").c_str()),
+        0);
+    ASSERT_EQ(
+        std::system(
+            (host + loud.string() + "' -P Loudness '" + kStereoUri + "' >/dev/null 2>&1").c_str()),
+        0);
+    EXPECT_EQ(LargestDifference(ReadWav(flat), MakeProgramme(2)), 0.0) << "Flat is the input";
+    EXPECT_GT(LargestDifference(ReadWav(loud), MakeProgramme(2)), 0.05);
+}
+
 // What generic UIs and automation lanes read besides the names: each band gain's comment tells
 // its frequency; the three resets are momentary buttons (triggers), the other switches toggles.
 TEST_F(BundleTest, PortsDescribeTheirBandAndTheMomentaryResets)
@@ -393,6 +462,27 @@ TEST_F(BundleTest, PortsDescribeTheirBandAndTheMomentaryResets)
 // The factory presets as a host loads them (lilv's state restore: the plug-in's state, then
 // the port values): listed for both plug-ins, and each gives its gains exactly, whatever was
 // set before.
+// Loads a factory preset as jalv does: the preset's data read on demand, then restored with its
+// port values.
+void LoadFactoryPreset(lv2host::World& host, lv2host::Instance& plug, const std::string& name)
+{
+    LilvWorld* world = host.Get();
+    LilvNode* uri =
+        lilv_new_uri(world, ("https://vantor.audio/plugins/kestrune#preset-" + name).c_str());
+    lilv_world_load_resource(world, uri);
+    LilvState* state = lilv_state_new_from_world(world, host.Urids().MapFeature(), uri);
+    lilv_node_free(uri);
+    ASSERT_NE(state, nullptr) << name;
+    auto setPort = [](const char* symbol, void* data, const void* value, uint32_t, uint32_t) {
+        static_cast<lv2host::Instance*>(data)->SetControl(symbol,
+                                                          *static_cast<const float*>(value));
+    };
+    const LV2_Feature map{LV2_URID__map, host.Urids().MapFeature()};
+    const LV2_Feature* features[] = {&map, nullptr};
+    lilv_state_restore(state, plug.Raw(), setPort, &plug, 0, features);
+    lilv_state_free(state);
+}
+
 TEST_F(BundleTest, FactoryPresetsLoadAsHostsLoadThem)
 {
     LilvWorld* world = World().Get();
@@ -404,23 +494,8 @@ TEST_F(BundleTest, FactoryPresetsLoadAsHostsLoadThem)
     lilv_nodes_free(presets);
     lilv_node_free(presetClass);
 
-    auto load = [&](lv2host::Instance& plug, const std::string& name)
-    {
-        LilvNode* uri =
-            lilv_new_uri(world, ("https://vantor.audio/plugins/kestrune#preset-" + name).c_str());
-        lilv_world_load_resource(world, uri); // a preset's data is read on demand, as jalv does
-        LilvState* state = lilv_state_new_from_world(world, World().Urids().MapFeature(), uri);
-        lilv_node_free(uri);
-        ASSERT_NE(state, nullptr) << name;
-        auto setPort = [](const char* symbol, void* data, const void* value, uint32_t, uint32_t) {
-            static_cast<lv2host::Instance*>(data)->SetControl(symbol,
-                                                              *static_cast<const float*>(value));
-        };
-        const LV2_Feature map{LV2_URID__map, World().Urids().MapFeature()};
-        const LV2_Feature* features[] = {&map, nullptr};
-        lilv_state_restore(state, plug.Raw(), setPort, &plug, 0, features);
-        lilv_state_free(state);
-    };
+    auto load = [](lv2host::Instance& plug, const std::string& name)
+    { LoadFactoryPreset(World(), plug, name); };
     const Audio programme = MakeProgramme(2);
     lv2host::Instance plug(World(), kStereoUri, kSampleRate, kBlock);
     plug.SetControl("eq_amount", 80.0f);

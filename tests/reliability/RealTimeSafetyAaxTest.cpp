@@ -38,6 +38,7 @@ TEST(AaxRealTime, RenderAllocatesNothingAndTakesOnlyThePluginLock)
     {
         // The editor's gestures reach the host's automation on the editor thread only.
         EditorThread frames(*editor);
+        frames.WaitForFirstFrame();
         ExpectRealTimeSafe([&](bool on)
                            { plug->HostUpdatesParameter(IPlugAAX::kBypassIdentifier, on ? 1 : 0); },
                            [&](int n)

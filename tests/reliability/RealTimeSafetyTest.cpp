@@ -128,6 +128,7 @@ protected:
 TEST_F(HeadlessRealTime, RenderBlockAllocatesNothingAndTakesOnlyThePluginLock)
 {
     EditorThread frames(*editor);
+    frames.WaitForFirstFrame();
     ASSERT_GT(frames.ControlCount(), 31); // the faders and at least one knob
     bool bypassed = false;
     ExpectRealTimeSafe([&](bool on) { bypassed = on; },
@@ -144,6 +145,7 @@ TEST_F(HeadlessRealTime, RenderBlockAllocatesNothingAndTakesOnlyThePluginLock)
 TEST_F(HeadlessRealTime, ProcessBlockAllocatesNothing)
 {
     EditorThread frames(*editor);
+    frames.WaitForFirstFrame();
     std::vector<double> left(512, 0.25), right(512, -0.25);
     const void* mutex = PluginMutex();
     for (int block = 0; block < 50; ++block)

@@ -138,6 +138,17 @@ public:
     EditorThread& operator=(const EditorThread&) = delete;
 
     long Frames() const { return frames_.load(); }
+    // Waits (up to ten seconds) until the first frame is drawn: the first one lays out and
+    // loads everything and can take longer than a test's audio on a busy machine, so the audio
+    // starts once the editor is drawing.
+    void WaitForFirstFrame() const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (frames_.load() == 0 && std::chrono::steady_clock::now() < deadline)
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
     int ControlCount() const { return static_cast<int>(controls_.size()); }
 
 private:
