@@ -11,30 +11,8 @@ kestrune="$1"
 editor="$2"
 capture="$3"
 
-for tool in jackd jack_lsp sox; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed" >&2
-    exit 77
-  fi
-done
-
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill "${pids[i]}" 2>/dev/null || true
-    wait "${pids[i]}" 2>/dev/null || true
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  for log in "$work"/*.log; do
-    [ -f "$log" ] && { echo "--- $log" >&2; tail -20 "$log" >&2; }
-  done
-  exit 1
-}
+source "$(dirname "$0")/../support/test_session.sh"
+require_tools jackd jack_lsp sox
 
 # Waits up to five seconds for a JACK port to exist.
 wait_for_port() {
@@ -45,15 +23,7 @@ wait_for_port() {
   return 1
 }
 
-export JACK_DEFAULT_SERVER="kestrune-jack-test-$$"
-export JACK_NO_AUDIO_RESERVATION=1
-jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do
-  jack_lsp >/dev/null 2>&1 && break
-  sleep 0.1
-done
-jack_lsp 2>/dev/null | grep -q "^system:playback_1$" || fail "jackd did not start"
+start_private_jack kestrune-jack-test 48000 256
 
 # 1. Ports, and --connect.
 "$editor" --no-window --audio jack --name kestrune-ports --connect --quit-after 3 \

@@ -16,30 +16,8 @@ ui_tests="$4"
 mono="https://vantor.audio/plugins/kestrune#mono"
 stereo="https://vantor.audio/plugins/kestrune#stereo"
 
-for tool in Xvfb jackd jalv jalv.gtk3 xdotool; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed" >&2
-    exit 77
-  fi
-done
-
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill "${pids[i]}" 2>/dev/null
-    wait "${pids[i]}" 2>/dev/null
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  for log in "$work"/*.log; do
-    [ -f "$log" ] && { echo "--- $log" >&2; tail -20 "$log" >&2; }
-  done
-  exit 1
-}
+source "$(dirname "$0")/../support/test_session.sh"
+require_tools Xvfb jackd jack_lsp jalv jalv.gtk3 xdotool
 
 # A display of our own: Xvfb picks a free number and writes it to the given descriptor. No
 # reset when the last client leaves: a host started right then would find no display.
@@ -52,13 +30,7 @@ done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$work/display")"
 
-# A JACK server of our own, named so that no other server is disturbed.
-export JACK_DEFAULT_SERVER="kestrune-lv2-test-$$"
-export JACK_NO_AUDIO_RESERVATION=1
-jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 512 >"$work/jackd.log" 2>&1 &
-pids+=($!)
-sleep 1
-kill -0 "${pids[-1]}" 2>/dev/null || fail "jackd did not start"
+start_private_jack kestrune-lv2-test 48000 512
 export LV2_PATH="$lv2_dir"
 
 # jalv is not built with our sanitizer: a sanitized bundle needs the sanitizer's runtime

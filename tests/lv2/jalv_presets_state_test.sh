@@ -11,34 +11,9 @@ set -euo pipefail
 export LV2_PATH="$(realpath "$1")"
 stereo="https://vantor.audio/plugins/kestrune#stereo"
 
-for tool in jackd jalv; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed" >&2
-    exit 77
-  fi
-done
-
-work="$(mktemp -d)"
-jackd_pid=""
-cleanup() {
-  [ -n "$jackd_pid" ] && { kill "$jackd_pid" 2>/dev/null; wait "$jackd_pid" 2>/dev/null; }
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  for log in "$work"/*.log; do
-    [ -f "$log" ] && { echo "--- $log" >&2; tail -30 "$log" >&2; }
-  done
-  exit 1
-}
-
-export JACK_DEFAULT_SERVER="kestrune-jalv-test-$$"
-export JACK_NO_AUDIO_RESERVATION=1
-jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 512 >"$work/jackd.log" 2>&1 &
-jackd_pid=$!
-sleep 1
-kill -0 "$jackd_pid" 2>/dev/null || fail "jackd did not start"
+source "$(dirname "$0")/../support/test_session.sh"
+require_tools jackd jack_lsp jalv
+start_private_jack kestrune-jalv-test 48000 512
 
 # A sanitized bundle needs the sanitizer's runtime loaded into jalv first; jalv's own leaks are
 # not ours.
