@@ -167,7 +167,7 @@ void DrawGrid(cairo_t* cr, const Axes& axes, const EditorFont& font, bool showLe
 void DrawLevelBars(cairo_t* cr, const Axes& axes, const ResponseData& data)
 {
     SetColour(cr, kCurveLevelBar, 0.55);
-    for (int band = 0; band < kResponseBands; ++band)
+    for (int band = 0; band < kBandCount; ++band)
     {
         const double level = std::fabs(data.bandLevelsLinear[static_cast<size_t>(band)]);
         if (!(level > 0.0))
@@ -199,7 +199,7 @@ void DrawCurve(cairo_t* cr, const Axes& axes, const BandResponse& response)
 
 void DrawGainPoints(cairo_t* cr, const Axes& axes, const ResponseData& data)
 {
-    for (int band = 0; band < kResponseBands; ++band)
+    for (int band = 0; band < kBandCount; ++band)
     {
         const double x = axes.X(AudioPlugin::BandFrequencyHz(band));
         const double y = axes.YGain(data.bandGainsDb[static_cast<size_t>(band)]);
@@ -230,7 +230,7 @@ ResponseData CollectResponseData(const VantorKestrune& plug, bool showLevels)
 void WriteResponsePicture(const ResponseData& data, const std::string& path,
                           const std::vector<std::string>& inputs)
 {
-    const std::array<double, kResponseBands> flat{};
+    const std::array<double, kBandCount> flat{};
     const BandResponse response(data.sampleRateHz, data.bypassed ? flat : data.bandGainsDb);
     Axes axes;
     double largestDb = 0.0;

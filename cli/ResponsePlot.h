@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/BandTable.h"
+#include "product/Bands.h"
 
 #include <array>
 #include <string>
@@ -11,15 +11,13 @@ class VantorKestrune;
 namespace kestrune::cli
 {
 
-inline constexpr int kResponseBands = kBandCount;
-
 // What the response picture shows: the gains the equaliser applies, the sample rate they are
 // designed at and, optionally, the analysed band levels.
 struct ResponseData
 {
     double sampleRateHz = 44100.0;
-    std::array<double, kResponseBands> bandGainsDb{};
-    std::array<double, kResponseBands> bandLevelsLinear{};
+    std::array<double, kBandCount> bandGainsDb{};
+    std::array<double, kBandCount> bandLevelsLinear{};
     bool showLevels = false;
     bool bypassed = false; // "Bypass EQ" is on: the filters do not run
 };

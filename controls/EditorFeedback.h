@@ -5,6 +5,8 @@
 // whichever thread called it (the audio thread for the block functions). They only write the
 // controls' atomic values and flags; the editor thread draws them at its next frame.
 
+#include "product/Decibels.h"
+
 #include <array>
 
 class IGraphics;
@@ -17,7 +19,6 @@ namespace kestrune
 {
 
 // 20 / ln 10: linear level to dB as this factor times ln|level|.
-inline constexpr double kLinearToDb = 8.685889638065037;
 
 // The editor as the graphics core, or null when none is attached or it is of another kind.
 IGraphics* EditorGraphics(IPlugEditor* editor);

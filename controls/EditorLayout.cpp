@@ -10,6 +10,7 @@
 #include "graphics/PlatformGraphics.h"
 #include "graphics/ycairo_surface.h"
 #include "plugin/Parameters.h"
+#include "product/Version.h"
 #include "resources/ModuleResources.h"
 
 namespace kestrune
@@ -127,17 +128,17 @@ void AddFooterMarks(LayoutBuilder& b)
 {
     b.FooterMark({568, 532, 728, 572}, "Vantor", kFontSarpanch);
     b.FooterMark({656, 572, 724, 584}, "31-band EQ", kFontTitilliumLabels);
-    b.FooterMark({568, 572, 636, 584}, "1.2.5", kFontTitilliumLabels);
+    b.FooterMark({568, 572, 636, 584}, kPluginVersionText, kFontTitilliumLabels);
     b.FooterMark({728, 524, 792, 592}, "K", kFontSarpanch);
 }
 
 } // namespace
 
-const std::array<int, kEditorBandCount> kFaderLeftPx = {
+const std::array<int, kBandCount> kFaderLeftPx = {
     26,  51,  76,  101, 126, 150, 176, 200, 225, 250, 275, 300, 325, 349, 374, 399,
     424, 449, 474, 498, 523, 548, 573, 598, 623, 647, 672, 697, 722, 748, 773};
 
-const std::array<int, kEditorBandCount> kValueBoxLeftPx = {
+const std::array<int, kBandCount> kValueBoxLeftPx = {
     26,  51,  76,  101, 126, 150, 176, 200, 225, 250, 275, 300, 325, 349, 374, 399,
     424, 449, 474, 498, 523, 548, 573, 598, 623, 648, 672, 697, 722, 748, 773};
 
@@ -162,15 +163,15 @@ EditorControlIndices LayOutEditor(IPlugBase* plug, IGraphics& graphics, ycairo_s
 
     EditorControlIndices indices;
     indices.analyserControlIndex = builder.Add(new ICairoDotMatrix(
-        plug, &surface, {4, 48, 792, 272}, kAnalyserRows, kEditorBandCount, kAnalyserDbPerLed));
-    for (int band = 0; band < kEditorBandCount; ++band)
+        plug, &surface, {4, 48, 792, 272}, kAnalyserRows, kBandCount, kAnalyserDbPerLed));
+    for (int band = 0; band < kBandCount; ++band)
     {
         const int x = kFaderLeftPx[static_cast<size_t>(band)];
         indices.faderControlIndices[static_cast<size_t>(band)] = builder.Add(
             new ICairoFader(plug, &surface, {x, kFaderTop, x + kBandControlWidth, kFaderBottom},
                             BandGainParam(band), kFaderTrack, kAccent, kFaderOutline));
     }
-    for (int band = 0; band < kEditorBandCount; ++band)
+    for (int band = 0; band < kBandCount; ++band)
     {
         const int x = kValueBoxLeftPx[static_cast<size_t>(band)];
         builder.Dropdown({x, kValueBoxTop, x + kBandControlWidth, kValueBoxBottom},

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "product/Bands.h"
+#include "product/Editor.h"
+
 #include <array>
 #include <memory>
 
@@ -10,10 +13,6 @@ class ycairo_surface;
 namespace kestrune
 {
 
-inline constexpr int kEditorWidth = 800;
-inline constexpr int kEditorHeight = 600;
-inline constexpr int kEditorFrameRate = 30;
-inline constexpr int kEditorBandCount = 31;
 // Background plus 97 controls.
 inline constexpr int kEditorControlCount = 98;
 
@@ -21,7 +20,7 @@ inline constexpr int kEditorControlCount = 98;
 struct EditorControlIndices
 {
     int analyserControlIndex = -1;
-    std::array<int, kEditorBandCount> faderControlIndices{};
+    std::array<int, kBandCount> faderControlIndices{};
 };
 
 // The editor object and its drawing surface, before any control is added: the platform's
@@ -39,7 +38,7 @@ EditorShell CreateEditorShell(IPlugBase* plug, void* moduleHandle);
 EditorControlIndices LayOutEditor(IPlugBase* plug, IGraphics& graphics, ycairo_surface& surface);
 
 // Left edges of the band faders and of the value boxes under them, band 0 first.
-extern const std::array<int, kEditorBandCount> kFaderLeftPx;
-extern const std::array<int, kEditorBandCount> kValueBoxLeftPx;
+extern const std::array<int, kBandCount> kFaderLeftPx;
+extern const std::array<int, kBandCount> kValueBoxLeftPx;
 
 } // namespace kestrune

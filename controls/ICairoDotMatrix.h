@@ -20,7 +20,7 @@
 class ICairoDotMatrix : public IControl, public ycairo_gui, public ycairo_text
 {
 public:
-    static constexpr int kMaxColumns = 31;
+    static constexpr int kMaxColumns = kBandCount;
     static constexpr int kLevelSlots = 128;
     static constexpr double kSilentLevelDb = -120.0;
     static constexpr double kNoPeakDb = -999.0;

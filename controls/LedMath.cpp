@@ -162,12 +162,6 @@ Rgb LedBaseColour(int row)
     return {0, 255, 0};
 }
 
-const std::array<float, kBandCount> kBandCentresHz = {
-    20.0f,   25.0f,   31.5f,   40.0f,    50.0f,    63.0f,    80.0f,   100.0f,
-    125.0f,  160.0f,  200.0f,  250.0f,   315.0f,   400.0f,   500.0f,  635.0f,
-    800.0f,  1000.0f, 1250.0f, 1600.0f,  2000.0f,  2500.0f,  3150.0f, 4000.0f,
-    5000.0f, 6350.0f, 8000.0f, 10000.0f, 12000.0f, 16000.0f, 20000.0f};
-
 std::string PeakReadoutText(double peakDb, double noPeakDb)
 {
     if (!(peakDb > noPeakDb) || !std::isfinite(peakDb))
@@ -183,7 +177,7 @@ std::array<std::string, kBandCount> MakeBandLabels()
     for (int b = 0; b < kBandCount; ++b)
     {
         char text[32];
-        const float hz = kBandCentresHz[static_cast<size_t>(b)];
+        const float hz = kBandCentreHz[static_cast<size_t>(b)];
         if (hz < 1000.0f)
             std::snprintf(text, sizeof text, "%2.0f", static_cast<double>(hz));
         else

@@ -3,6 +3,8 @@
 // Geometry and brightness arithmetic of the LED dot-matrix display, kept free of cairo and of the
 // control classes so that the numbers can be checked on their own.
 
+#include "product/Bands.h"
+
 #include <array>
 #include <string>
 
@@ -47,11 +49,6 @@ int PeakLedRow(double peakDb, int rowCount, int dbPerLed);
 
 // Base colour of an LED by row: red for the top three rows, yellow for the fourth, green below.
 Rgb LedBaseColour(int row);
-
-constexpr int kBandCount = 31;
-
-// Band centre frequencies, lowest first, as the display holds them.
-extern const std::array<float, kBandCount> kBandCentresHz;
 
 // The hover readout's peak line: "Peak: -3.2dB", or "Peak: -infdB" for a band without a peak
 // (the display's "no peak" mark, or silence).

@@ -33,7 +33,7 @@ const double kLuckyPad = std::exp(-0.2302585092994);
 
 double ClampUserGain(double gainDb)
 {
-    return std::clamp(gainDb, -AudioPlugin::kMaxUserGainDb, AudioPlugin::kMaxUserGainDb);
+    return std::clamp(gainDb, -kMaxUserGainDb, kMaxUserGainDb);
 }
 
 // Lanes of a band the rate does not carry: all coefficients and states zero, so the band reads
@@ -497,8 +497,6 @@ void AudioPlugin::RecordBandLevel(int band, double level) noexcept
 
 void AudioPlugin::RunAnalyserReference(int frames) noexcept
 {
-    // +3 dB: the reported level of a band is its largest smoothed value, raised by 3 dB.
-    constexpr double kLevelBoost = 1.4125375446227544;
     double* scratch[2] = {scratch0_.data(), scratch1_.data()};
     const double* source = displayMode ? scratch[1] : scratch[0];
     for (int band = 0; band < kBandCount; ++band)

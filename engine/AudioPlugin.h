@@ -7,6 +7,7 @@
 
 #include "engine/AudioProcessor.h"
 #include "engine/BandTable.h"
+#include "product/Modes.h"
 
 #include <array>
 #include <memory>
@@ -18,12 +19,6 @@ public:
     // Largest block ProcessWet handles at once (the size of the mid, side and scratch buffers);
     // Process cuts longer blocks into pieces of this size.
     static constexpr int kMaxFrames = 16384;
-    // Band gains set by the user are clamped to this range (dB); Auto EQ gains are not.
-    static constexpr double kMaxUserGainDb = 15.0;
-    // Auto EQ compensation curves, the values of "Auto EQ compensation".
-    static constexpr int kCompensationDefault = 0;
-    static constexpr int kCompensationNone = 1;
-    static constexpr int kCompensationCustom = 2;
 
     AudioPlugin();
     ~AudioPlugin();

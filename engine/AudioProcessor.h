@@ -4,6 +4,8 @@
 // buffers and the block frame (optional oversampling, dry copy, mixing, output gain) around the
 // concrete engine's ProcessWet.
 
+#include "product/Decibels.h"
+
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -12,11 +14,6 @@ namespace Dsp
 {
 class Filter;
 }
-
-// dB -> linear is exp(dB * kDbToLinear); linear -> dB is kLinearToDb * ln|x|. The engine uses
-// these constants exactly as written.
-inline constexpr double kDbToLinear = 0.1151292546497;
-inline constexpr double kLinearToDb = 8.685889638065037;
 
 class AudioProcessor
 {

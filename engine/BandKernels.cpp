@@ -1,5 +1,7 @@
 #include "engine/BandKernels.h"
 
+#include "engine/BandTable.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -72,9 +74,6 @@ struct Section
         return y;
     }
 };
-
-// +3 dB: the reported level is the largest smoothed value raised by 3 dB.
-constexpr double kLevelBoost = 1.4125375446227544;
 
 } // namespace
 

@@ -1,17 +1,10 @@
 #pragma once
 
-// The equaliser's fixed band table: 31 third-octave bands from 20 Hz to 20 kHz, band 0 lowest.
-// The analyser, the faders and the state document use the same order.
+// Which bands of the product's band table the engine can carry at a sample rate.
 
-#include <array>
+#include "product/Bands.h"
+
 #include <cstddef>
-
-inline constexpr int kBandCount = 31;
-
-// Sample rates the engine runs at (Hz). Hosts that offer another rate get the plug-in refused
-// where their format allows it, or the signal passed through the engine unchanged.
-inline constexpr int kMinSampleRateHz = 8000;
-inline constexpr int kMaxSampleRateHz = 768000;
 
 // A band is carried at a rate when its centre lies below this fraction of the Nyquist
 // frequency. The band shelf's design divides by sin(2 pi f / Fs), which vanishes at Nyquist,
@@ -20,26 +13,8 @@ inline constexpr int kMaxSampleRateHz = 768000;
 // every band is carried from 44.1 kHz up.
 inline constexpr double kMaxCarriedFractionOfNyquist = 0.95;
 
-// Centre frequencies, stored as single-precision floats and widened to double when used. Bands
-// 15, 25 and 28 (635, 6350 and 12000 Hz) differ from the ISO series on purpose.
-inline constexpr std::array<float, kBandCount> kBandCentreHz = {
-    20.0f,   25.0f,   31.5f,   40.0f,    50.0f,    63.0f,    80.0f,   100.0f,
-    125.0f,  160.0f,  200.0f,  250.0f,   315.0f,   400.0f,   500.0f,  635.0f,
-    800.0f,  1000.0f, 1250.0f, 1600.0f,  2000.0f,  2500.0f,  3150.0f, 4000.0f,
-    5000.0f, 6350.0f, 8000.0f, 10000.0f, 12000.0f, 16000.0f, 20000.0f};
-
-// Each band's shelf spans a third of an octave around its centre.
-inline constexpr double kShelfWidthOctaves = 1.0 / 3.0;
-
-constexpr double BandCentreHz(int band)
-{
-    return static_cast<double>(kBandCentreHz[static_cast<std::size_t>(band)]);
-}
-
-// The Auto EQ's "Default" compensation curve, dB per band.
-inline constexpr std::array<double, kBandCount> kDefaultCompensationDb = {
-    -6.0, -3.0, 0.0, 2.0, 3.0, 3.0, 3.0, 2.0, 0.0, 0.0,  0.0,  -1.0, -1.0, -1.0, -1.0, 0.0,
-    0.0,  0.0,  0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, -0.5, -1.0, -1.0, -3.0, -6.0, -9.0};
+// The analyser reports a band's level as its largest smoothed value raised by 3 dB.
+inline constexpr double kLevelBoost = 1.4125375446227544;
 
 // True when `band` can be equalised and measured at `rateHz` (see kMaxCarriedFractionOfNyquist).
 // Bands are carried from band 0 up to the highest one that fits.

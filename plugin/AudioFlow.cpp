@@ -89,7 +89,7 @@ void VantorKestrune::ProcessBlock(double** inputs, double** outputs, int frames)
 // The engine already applies these gains; the parameters follow without telling the host.
 void VantorKestrune::WriteBackAutoEqGains() noexcept
 {
-    for (int band = 0; band < kNumBands; ++band)
+    for (int band = 0; band < kBandCount; ++band)
     {
         Param(BandGainParam(band))->SetClamped(engine.bandGains[band]);
     }

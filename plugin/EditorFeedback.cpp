@@ -16,10 +16,10 @@ void VantorKestrune::FeedbackAfterEngine(bool gainsWrittenBack) noexcept
 {
     ICairoDotMatrix* display = kestrune::AnalyserDisplayAt(graphics, analyserControlIndex);
     if (display && !analyserDisabled)
-        kestrune::ShowBandLevels(*display, engine.bandLevels.data(), kNumBands);
+        kestrune::ShowBandLevels(*display, engine.bandLevels.data(), kBandCount);
     if (!gainsWrittenBack || !graphics)
         return;
-    for (int band = 0; band < kNumBands; ++band)
+    for (int band = 0; band < kBandCount; ++band)
     {
         const int index = BandGainParam(band);
         graphics->UpdateControlsForParameter(index, Param(index)->Value(), false);
@@ -91,7 +91,7 @@ void VantorKestrune::FeedbackBandAvailability()
         return;
     const bool bypassed = Param(kParamBypassEq)->Value() >= 0.5;
     const bool rateKnown = engine.SampleRate() > 0;
-    for (int band = 0; band < kNumBands; ++band)
+    for (int band = 0; band < kBandCount; ++band)
     {
         const bool unavailable = rateKnown && !engine.BandCarried(band);
         graphics->SetParameterControlsGrayed(BandGainParam(band), bypassed || unavailable);
@@ -108,7 +108,7 @@ void VantorKestrune::FeedbackParameterRewritten(int index, double value)
 // A band's custom compensation value was stored (fader edit or state restore).
 void VantorKestrune::FeedbackCompensationMarker(int band, double gainDb)
 {
-    if (band < 0 || band >= kNumBands)
+    if (band < 0 || band >= kBandCount)
         return;
     ICairoFader* fader =
         kestrune::BandFaderAt(graphics, faderControlIndices[static_cast<size_t>(band)]);

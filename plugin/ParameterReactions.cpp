@@ -181,7 +181,7 @@ void VantorKestrune::ReactToResetEq(double value, ParameterChangeSource source)
     {
         return;
     }
-    for (int band = 0; band < kNumBands; ++band)
+    for (int band = 0; band < kBandCount; ++band)
     {
         IPlugParameter& gain = *Param(BandGainParam(band));
         gain.SetClamped(0.0);
@@ -198,7 +198,7 @@ void VantorKestrune::ReactToEqAmount(double value)
         return;
     }
     // The faders show the scaled gains; the host is not told, the engine already has them.
-    for (int band = 0; band < kNumBands; ++band)
+    for (int band = 0; band < kBandCount; ++band)
     {
         Param(BandGainParam(band))->SetClamped(engine.bandGains[band]);
         FeedbackParameterRewritten(BandGainParam(band), engine.bandGains[band]);

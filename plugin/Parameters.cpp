@@ -66,7 +66,7 @@ constexpr Row kRows[] = {
     Enum("Auto EQ compensation", 0, kCompensations),
 };
 
-static_assert(kNumBands + std::size(kRows) == kNumParams);
+static_assert(kBandCount + std::size(kRows) == kNumParams);
 
 } // namespace
 
@@ -78,7 +78,7 @@ ParameterDefinition ParameterDefinitionAt(int index)
     {
         return definition;
     }
-    const Row& row = IsBandGainParam(index) ? kBandRow : kRows[index - kNumBands];
+    const Row& row = IsBandGainParam(index) ? kBandRow : kRows[index - kBandCount];
     definition.index = index;
     if (IsBandGainParam(index))
     {

@@ -3,11 +3,11 @@
 #include <cstddef>
 
 #include "framework/IPlugParameter.h"
+#include "product/Bands.h"
+#include "product/Modes.h"
 
 // The product's parameter table: the single source of truth for every parameter the host,
 // the editor, the state document, the command-line tool and the host descriptions see.
-
-inline constexpr int kNumBands = 31;
 
 enum ParamIndex : int
 {
@@ -60,7 +60,7 @@ enum ParamIndex : int
     kNumParams = 46,
 };
 
-static_assert(kParamGain30 == kNumBands - 1);
+static_assert(kParamGain30 == kBandCount - 1);
 
 // Parameter index of band `band`'s gain (0 lowest .. 30).
 constexpr int BandGainParam(int band)
@@ -71,27 +71,6 @@ constexpr bool IsBandGainParam(int index)
 {
     return index >= kParamGain0 && index <= kParamGain30;
 }
-
-// Values of the enumerated parameters.
-enum AutoEqMode : int
-{
-    kAutoEqOff = 0,
-    kAutoEqStatic = 1,
-    kAutoEqContinuous = 2,
-};
-
-enum AutoEqCompensation : int
-{
-    kCompensationDefault = 0,
-    kCompensationNone = 1,
-    kCompensationCustom = 2,
-};
-
-enum DisplayMode : int
-{
-    kDisplaySum = 0,        // "L + R"
-    kDisplayDifference = 1, // "L - R"
-};
 
 struct ParameterDisplayText
 {

@@ -202,7 +202,7 @@ void VantorKestrune::ApplyStoredCurve(const json& document)
     }
     static const json missing;
     const int stored = curve.is_array() ? static_cast<int>(curve.size()) : 0;
-    for (int band = 0; band < kNumBands; ++band)
+    for (int band = 0; band < kBandCount; ++band)
     {
         if (band >= kRequiredCurveValues && band >= stored)
         {

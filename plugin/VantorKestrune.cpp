@@ -12,7 +12,7 @@ VantorKestrune::VantorKestrune(InstanceInfo info)
                         kMakerName, kPluginVersion, kUniqueId, kMakerId, kLatencySamples,
                         kReceivesMidi, kSavesChunks, kIsInstrument, kHasSideChain)
 {
-    for (int band = 0; band < kNumBands; ++band)
+    for (int band = 0; band < kBandCount; ++band)
     {
         DefineParameter(*Param(BandGainParam(band)), BandGainParam(band));
     }

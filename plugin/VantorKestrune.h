@@ -53,7 +53,7 @@ public:
     bool AnalyserDisabled() const noexcept { return analyserDisabled; }
     // Where the editor feedback finds the analyser display and the band faders.
     int AnalyserControlIndex() const noexcept { return analyserControlIndex; }
-    const std::array<int, kNumBands>& FaderControlIndices() const noexcept
+    const std::array<int, kBandCount>& FaderControlIndices() const noexcept
     {
         return faderControlIndices;
     }
@@ -100,7 +100,7 @@ private:
     AudioPlugin engine;
     int analyserControlIndex = -1; // the analyser display in the editor's control list
     bool analyserDisabled = false;
-    std::array<int, kNumBands> faderControlIndices{}; // band b's fader in the control list
+    std::array<int, kBandCount> faderControlIndices{}; // band b's fader in the control list
     bool stateLoaded = false;
     bool resetEqOn = false; // "Reset EQ" as last heard: it acts when switched on, not while on
     IGraphics* graphics = nullptr; // the editor, owned by the base once attached

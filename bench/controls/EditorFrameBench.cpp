@@ -18,7 +18,7 @@ void ShowMovingSpectrum(VantorKestrune& plug, IGraphics& graphics, int frame)
     auto* display = dynamic_cast<ICairoDotMatrix*>(graphics.ControlAt(plug.AnalyserControlIndex()));
     if (!display)
         return;
-    for (int band = 0; band < kNumBands; ++band)
+    for (int band = 0; band < kBandCount; ++band)
     {
         const double levelDb = -30.0 + 20.0 * std::sin(0.3 * band + 0.1 * frame);
         display->SetLevel(band, levelDb);

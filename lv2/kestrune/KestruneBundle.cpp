@@ -78,9 +78,8 @@ Lv2BundleDescription KestruneBundleDescription(const IPlugBase& plug)
     };
     const IPlugParameter& band = *plug.Param(0);
     bundle.meters = {
-        {"applied_gain_", "Applied gain ", kKestruneBands, band.Min(), band.Max(),
-         band.UnitLabel()},
-        {"level_", "Level ", kKestruneBands, kKestruneLevelFloorDb, kKestruneLevelCeilingDb, "dB"},
+        {"applied_gain_", "Applied gain ", kBandCount, band.Min(), band.Max(), band.UnitLabel()},
+        {"level_", "Level ", kBandCount, kKestruneLevelFloorDb, kKestruneLevelCeilingDb, "dB"},
     };
     return bundle;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lv2/Lv2Turtle.h"
+#include "product/Bands.h"
 
 // The product as LV2 plug-ins: its URIs, its two channel configurations, the meter outputs it
 // adds after the parameters, and the bundle description the Turtle generator writes.
@@ -16,8 +17,7 @@ inline constexpr const char* kKestrunePresetUriPrefix =
 inline constexpr const char* kKestruneBinary = "VantorKestrune.so";
 
 // Meter outputs: the 31 band gains in force (dB), then the 31 analyser band levels (dB).
-inline constexpr int kKestruneBands = 31;
-inline constexpr int kKestruneMeterCount = 2 * kKestruneBands;
+inline constexpr int kKestruneMeterCount = 2 * kBandCount;
 // Band levels are reported down to this level; silence (minus infinity dB) reads as it.
 inline constexpr double kKestruneLevelFloorDb = -120.0;
 inline constexpr double kKestruneLevelCeilingDb = 24.0;

@@ -4,6 +4,7 @@
 #include "lv2/kestrune/KestruneInstance.h"
 #include "lv2/kestrune/KestruneLv2.h"
 #include "lv2/kestrune/KestruneModule.h"
+#include "product/Decibels.h"
 
 #include <lv2/core/lv2.h>
 #include <lv2/state/state.h>
@@ -20,7 +21,7 @@ namespace
 // Linear amplitude to dB, with the product's constant; silence reads as the floor.
 float LevelDb(double levelLinear) noexcept
 {
-    const double db = 8.685889638065037 * std::log(std::fabs(levelLinear));
+    const double db = kLinearToDb * std::log(std::fabs(levelLinear));
     if (!(db > kKestruneLevelFloorDb))
     {
         return static_cast<float>(kKestruneLevelFloorDb);
@@ -32,7 +33,7 @@ float LevelDb(double levelLinear) noexcept
 // "Eq Amount", or written back by the Auto EQ.
 void ReadAppliedGains(const IPlugLV2& plug, float* const* ports) noexcept
 {
-    for (int band = 0; band < kKestruneBands; ++band)
+    for (int band = 0; band < kBandCount; ++band)
     {
         if (ports[band] != nullptr)
         {
@@ -44,7 +45,7 @@ void ReadAppliedGains(const IPlugLV2& plug, float* const* ports) noexcept
 void ReadBandLevels(const VantorKestrune& plug, float* const* ports) noexcept
 {
     const auto& levels = plug.Engine().bandLevels;
-    for (int band = 0; band < kKestruneBands; ++band)
+    for (int band = 0; band < kBandCount; ++band)
     {
         if (ports[band] != nullptr)
         {
@@ -60,7 +61,7 @@ void ReadMeters(IPlugLV2& plug, float* const* ports, int count) noexcept
         return;
     }
     ReadAppliedGains(plug, ports);
-    ReadBandLevels(static_cast<const VantorKestrune&>(plug), ports + kKestruneBands);
+    ReadBandLevels(static_cast<const VantorKestrune&>(plug), ports + kBandCount);
 }
 
 KestruneInstance* Instance(LV2_Handle handle)

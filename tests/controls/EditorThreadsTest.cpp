@@ -96,7 +96,7 @@ TEST(EditorThreads, BlocksOnOneThreadFramesOnAnother)
     EXPECT_FALSE(FaderDragActive.load());
     EXPECT_GT(rounds, 0);
     // The editor's last frame left every value in range.
-    for (int b = 0; b < kNumBands; ++b)
+    for (int b = 0; b < kBandCount; ++b)
     {
         const double gain = plug->Param(b)->Value();
         EXPECT_TRUE(gain >= -15.0 && gain <= 15.0) << b;

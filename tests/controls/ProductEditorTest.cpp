@@ -523,7 +523,7 @@ struct CurveEditing : ::testing::Test
     static void ExpectGainsShownAsApplied(VantorKestrune& plug)
     {
         IGraphics& graphics = GraphicsOf(plug);
-        for (int band = 0; band < kNumBands; ++band)
+        for (int band = 0; band < kBandCount; ++band)
         {
             const double gain = plug.Param(BandGainParam(band))->Value();
             EXPECT_DOUBLE_EQ(gain, std::clamp(plug.Engine().bandGains[band], -15.0, 15.0))

@@ -318,10 +318,8 @@ TEST(AudioPlugin, AutoEqOnFlatSpectrumGivesTheCompensationCurve)
         int compensation;
         double amount;
     };
-    for (const Case& c :
-         {Case{AudioPlugin::kCompensationNone, 1.0}, Case{AudioPlugin::kCompensationDefault, 1.0},
-          Case{AudioPlugin::kCompensationDefault, 0.5},
-          Case{AudioPlugin::kCompensationCustom, 0.8}})
+    for (const Case& c : {Case{kCompensationNone, 1.0}, Case{kCompensationDefault, 1.0},
+                          Case{kCompensationDefault, 0.5}, Case{kCompensationCustom, 0.8}})
     {
         auto engine = PreparedEngine();
         engine->heldLevels.fill(0.2);
@@ -336,18 +334,18 @@ TEST(AudioPlugin, AutoEqOnFlatSpectrumGivesTheCompensationCurve)
         for (int band = 0; band < kBandCount; ++band)
         {
             double curve = 0.0;
-            if (c.compensation == AudioPlugin::kCompensationDefault)
+            if (c.compensation == kCompensationDefault)
             {
                 curve = engine->defaultCurve[band];
             }
-            else if (c.compensation == AudioPlugin::kCompensationCustom)
+            else if (c.compensation == kCompensationCustom)
             {
                 curve = band * 0.5 - 7.0;
             }
             EXPECT_NEAR(engine->bandGains[band], c.amount * curve, 1e-9) << band;
             EXPECT_EQ(engine->rawBandGains[band], engine->bandGains[band]);
         }
-        if (c.compensation == AudioPlugin::kCompensationDefault)
+        if (c.compensation == kCompensationDefault)
         {
             EXPECT_NEAR(engine->bandGains[30], -9.0 * c.amount, 1e-9);
         }
@@ -363,7 +361,7 @@ TEST(AudioPlugin, AutoEqCutsAStandoutBandAndIgnoresQuietOnes)
     engine->heldLevels[25] = 0.0005; // below the -60 dB floor
     engine->SetBandGain(5.0, 20);
     engine->SetBandGain(5.0, 25);
-    engine->compensation = AudioPlugin::kCompensationNone;
+    engine->compensation = kCompensationNone;
     engine->autoEqActive = true;
     RunAutoEqOnce(*engine);
     EXPECT_LT(engine->bandGains[10], -3.0);
@@ -378,7 +376,7 @@ TEST(AudioPlugin, AutoEqGainsAreNotClampedToTheUserRange)
     auto engine = PreparedEngine();
     engine->heldLevels.fill(0.5);
     engine->heldLevels[4] = 0.05; // far below its reference: ratio limited to +15 dB
-    engine->compensation = AudioPlugin::kCompensationDefault;
+    engine->compensation = kCompensationDefault;
     engine->autoEqActive = true;
     RunAutoEqOnce(*engine);
     EXPECT_NEAR(engine->bandGains[4], 18.0, 1e-9);
@@ -388,7 +386,7 @@ TEST(AudioPlugin, LuckyRuleOnFlatSpectrumGivesOneDecibelAndPads)
 {
     auto engine = PreparedEngine();
     engine->heldLevels.fill(0.3);
-    engine->compensation = AudioPlugin::kCompensationNone;
+    engine->compensation = kCompensationNone;
     engine->luckyAlgorithm = true;
     engine->autoEqActive = true;
     RunAutoEqOnce(*engine);
@@ -415,7 +413,7 @@ TEST(AudioPlugin, ContinuousModeDecaysHeldLevels)
 TEST(AudioPlugin, StaticModeCutsAStandoutToneInTheSignal)
 {
     auto engine = PreparedEngine();
-    engine->compensation = AudioPlugin::kCompensationNone;
+    engine->compensation = kCompensationNone;
     engine->autoEqActive = true;
     Stereo signal = Sine(1000.0, 44100, 44100, 0.5, true);
     const Stereo low = Sine(100.0, 44100, 44100, 0.05, true);

@@ -32,7 +32,7 @@ std::unique_ptr<AudioPlugin> Engine(const Scenario& scenario, bool reference)
     engine->luckyAlgorithm = scenario.lucky;
     engine->autoEqActive = scenario.autoEq;
     engine->autoEqContinuous = scenario.autoEq;
-    engine->compensation = AudioPlugin::kCompensationDefault;
+    engine->compensation = kCompensationDefault;
     for (int band = 0; band < kBandCount; band += scenario.activeBandStride)
     {
         engine->SetBandGain((band % 5) * 2.5 - 6.0 + 0.5, band);

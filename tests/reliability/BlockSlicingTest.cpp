@@ -75,7 +75,7 @@ TEST(BlockSlicing, LongBlockEqualsItsSlicesSentOneByOne)
         {
             EXPECT_EQ(one->Engine().bandGains, many->Engine().bandGains);
             EXPECT_EQ(one->Engine().heldLevels, many->Engine().heldLevels);
-            for (int band = 0; band < kNumBands; ++band)
+            for (int band = 0; band < kBandCount; ++band)
             {
                 EXPECT_EQ(one->Param(band)->Value(), many->Param(band)->Value()) << band;
             }

@@ -219,7 +219,7 @@ public:
         {
             frequencies_.push_back(hz);
         }
-        for (int band = 0; band < kNumBands; ++band)
+        for (int band = 0; band < kBandCount; ++band)
         {
             if (BandCarriedAt(band, rateHz))
             {
@@ -228,7 +228,7 @@ public:
         }
     }
 
-    double LargestMagnitude(const std::array<double, kNumBands>& gainsDb)
+    double LargestMagnitude(const std::array<double, kBandCount>& gainsDb)
     {
         if (valid_ && gainsDb == gainsDb_)
         {
@@ -251,7 +251,7 @@ public:
 private:
     double rateHz_;
     std::vector<double> frequencies_;
-    std::array<double, kNumBands> gainsDb_{};
+    std::array<double, kBandCount> gainsDb_{};
     bool valid_ = false;
     double largest_ = 1.0;
 };
@@ -271,13 +271,13 @@ public:
     // input a running filter may still hold, through the equaliser at the largest gains a band
     // may still be ramping from or have left its mark with in the bands after it (the
     // magnitude at every frequency grows with each band's gain).
-    double Update(double scaledInputPeak, const std::array<double, kNumBands>& gainsDb,
-                  const std::array<bool, kNumBands>& ran)
+    double Update(double scaledInputPeak, const std::array<double, kBandCount>& gainsDb,
+                  const std::array<bool, kBandCount>& ran)
     {
         // The bands run in order; a band that runs again releases what it held into the bands
         // after it and into the output.
         Entry plain{scaledInputPeak, {}};
-        for (int band = 0; band < kNumBands; ++band)
+        for (int band = 0; band < kBandCount; ++band)
         {
             plain.gainsDb[band] = std::ceil(gainsDb[band] / kGainStepDb) * kGainStepDb;
             if (!ran[band])
@@ -292,16 +292,16 @@ public:
         }
         Push(plain_, plain);
         double recentInput = 0.0;
-        std::array<double, kNumBands> recentGains = plain.gainsDb;
+        std::array<double, kBandCount> recentGains = plain.gainsDb;
         for (const Entry& past : plain_)
         {
             recentInput = std::max(recentInput, past.scaledInputPeak);
-            for (int band = 0; band < kNumBands; ++band)
+            for (int band = 0; band < kBandCount; ++band)
             {
                 recentGains[band] = std::max(recentGains[band], past.gainsDb[band]);
             }
         }
-        for (int band = 0; band < kNumBands; ++band)
+        for (int band = 0; band < kBandCount; ++band)
         {
             for (const Entry& past : bands_[band])
             {
@@ -322,7 +322,7 @@ private:
     struct Entry
     {
         double scaledInputPeak;
-        std::array<double, kNumBands> gainsDb; // a band's own memory uses the first only
+        std::array<double, kBandCount> gainsDb; // a band's own memory uses the first only
     };
 
     void Push(std::deque<Entry>& memory, const Entry& entry) const
@@ -336,7 +336,7 @@ private:
 
     int memoryBlocks_;
     std::deque<Entry> plain_;
-    std::array<std::deque<Entry>, kNumBands> bands_;
+    std::array<std::deque<Entry>, kBandCount> bands_;
     ResponseBound response_;
 };
 
@@ -440,9 +440,9 @@ TEST_P(SoakAtRate, RandomAutomationAndMaterialStayFiniteAndBounded)
         const double scaledInputPeak = inputPeak * DbToLinear(plugin->Param(kParamInput)->Value());
         // A band runs in a block when, as the block starts, the equaliser is on and the band's
         // gain is not exactly 0 dB.
-        std::array<bool, kNumBands> ran{};
-        std::array<double, kNumBands> gainsDb{};
-        for (int band = 0; band < kNumBands; ++band)
+        std::array<bool, kBandCount> ran{};
+        std::array<double, kBandCount> gainsDb{};
+        for (int band = 0; band < kBandCount; ++band)
         {
             gainsDb[band] = plugin->Engine().bandGains[band];
             ran[band] = !plugin->Engine().eqBypass && gainsDb[band] != 0.0;
@@ -453,7 +453,7 @@ TEST_P(SoakAtRate, RandomAutomationAndMaterialStayFiniteAndBounded)
             plugin->ProcessBlock(channels, channels, frames);
         }
         // The Auto EQ may have set new gains at the end of the block; their ramps start now.
-        for (int band = 0; band < kNumBands; ++band)
+        for (int band = 0; band < kBandCount; ++band)
         {
             const double gainDb = plugin->Engine().bandGains[band];
             largestGainDb = std::max(largestGainDb, std::fabs(gainDb));
@@ -512,7 +512,7 @@ INSTANTIATE_TEST_SUITE_P(Rates, SoakAtRate,
 TEST(Soak, SilenceAfterLoudMaterialCostsNoMoreThanNoise)
 {
     auto plugin = PreparedPlugin();
-    for (int band = 0; band < kNumBands; ++band)
+    for (int band = 0; band < kBandCount; ++band)
     {
         IPlugParameter& gain = *plugin->Param(BandGainParam(band));
         plugin->SetParameterFromHost(BandGainParam(band),

@@ -196,7 +196,7 @@ StateFigures RunState(VantorKestrune& plug, Clock::time_point end)
 
 double Clamped(double gainDb)
 {
-    return std::clamp(gainDb, -AudioPlugin::kMaxUserGainDb, AudioPlugin::kMaxUserGainDb);
+    return std::clamp(gainDb, -kMaxUserGainDb, kMaxUserGainDb);
 }
 
 TEST(Stress, FourThreadsOnOneInstance)
@@ -261,7 +261,7 @@ TEST(Stress, FourThreadsOnOneInstance)
     const int mode = static_cast<int>(plug->Param(kParamAutoEq)->Value());
     if (mode == kAutoEqStatic || mode == kAutoEqContinuous)
     {
-        for (int band = 0; band < kNumBands; ++band)
+        for (int band = 0; band < kBandCount; ++band)
         {
             EXPECT_EQ(plug->Param(BandGainParam(band))->Value(),
                       Clamped(plug->Engine().bandGains[band]))
@@ -278,7 +278,7 @@ TEST(Stress, FourThreadsOnOneInstance)
     plug->RenderBlock(signal.In(), 2, signal.Out(), 2, kPreparedFrames, false);
     EXPECT_TRUE(signal.OutputFinite(kPreparedFrames));
     const AudioPlugin& engine = plug->Engine();
-    for (int band = 0; band < kNumBands; ++band)
+    for (int band = 0; band < kBandCount; ++band)
     {
         EXPECT_EQ(engine.bandGains[band], plug->Param(BandGainParam(band))->Value()) << band;
     }
