@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/AudioSession.h"
+#include "session/AudioSession.h"
 
 #include <array>
 #include <atomic>

@@ -5,8 +5,8 @@
 // so the analyser moves and the Auto EQ works while the user watches.
 #include "apps/editor/JackAudio.h"
 #include "apps/editor/RealtimePlayer.h"
-#include "cli/AudioSession.h"
-#include "cli/EditorPicture.h"
+#include "session/AudioSession.h"
+#include "session/EditorPicture.h"
 #include "graphics/x11/IGraphicsX11.h"
 #include "plugin/VantorKestrune.h"
 

@@ -4,7 +4,7 @@
 // round trip and, with --editor, the editor in a view container.
 
 #include "aax/host/AaxHost.h"
-#include "aax/host/HostWindow.h"
+#include "apps/aax-host/HostWindow.h"
 #include "output/OutputFile.h"
 #include "output/SoundWriter.h"
 #include "plugin/StateDocumentShape.h"

@@ -1,6 +1,6 @@
-#include "cli/EditorPicture.h"
+#include "session/EditorPicture.h"
 
-#include "cli/AudioSession.h"
+#include "session/AudioSession.h"
 #include "graphics/IGraphics.h"
 #include "graphics/ycairo_surface.h"
 #include "plugin/VantorKestrune.h"

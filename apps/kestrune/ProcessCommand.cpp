@@ -12,9 +12,9 @@
 
 #include "output/OutputFile.h"
 
-#include "cli/AudioSession.h"
-#include "cli/Commands.h"
-#include "cli/OutputFormat.h"
+#include "session/AudioSession.h"
+#include "apps/kestrune/Commands.h"
+#include "session/OutputFormat.h"
 
 namespace
 {

@@ -1,6 +1,6 @@
 // The test host's window on X11: a fixed-size top-level window that closes when the window
 // manager asks it to.
-#include "aax/host/HostWindow.h"
+#include "apps/aax-host/HostWindow.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

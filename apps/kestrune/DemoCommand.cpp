@@ -10,10 +10,10 @@
 
 #include <sndfile.h>
 
-#include "cli/AudioSession.h"
-#include "cli/Commands.h"
-#include "cli/EditorPicture.h"
-#include "cli/ResponsePlot.h"
+#include "session/AudioSession.h"
+#include "apps/kestrune/Commands.h"
+#include "session/EditorPicture.h"
+#include "apps/kestrune/ResponsePlot.h"
 #include "engine/AudioPlugin.h"
 #include "plugin/VantorKestrune.h"
 

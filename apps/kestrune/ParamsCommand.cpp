@@ -1,9 +1,9 @@
-#include "cli/ParamsCommand.h"
+#include "apps/kestrune/ParamsCommand.h"
 
 #include <cstdio>
 #include <memory>
 
-#include "cli/Commands.h"
+#include "apps/kestrune/Commands.h"
 #include "plugin/Parameters.h"
 #include "plugin/VantorKestrune.h"
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/AudioSession.h"
-#include "cli/Commands.h"
-#include "cli/EditorPicture.h"
+#include "session/AudioSession.h"
+#include "apps/kestrune/Commands.h"
+#include "session/EditorPicture.h"
 
 namespace
 {

@@ -1,6 +1,6 @@
-#include "cli/AudioSession.h"
+#include "session/AudioSession.h"
 
-#include "cli/OutputFormat.h"
+#include "session/OutputFormat.h"
 #include "output/SoundWriter.h"
 #include "plugin/FactoryPresets.h"
 #include "plugin/StateDocumentShape.h"

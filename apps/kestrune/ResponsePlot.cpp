@@ -1,6 +1,6 @@
-#include "cli/ResponsePlot.h"
+#include "apps/kestrune/ResponsePlot.h"
 
-#include "cli/EditorPicture.h"
+#include "session/EditorPicture.h"
 #include "controls/CurveColours.h"
 #include "engine/BandResponse.h"
 #include "plugin/VantorKestrune.h"

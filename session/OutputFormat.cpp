@@ -1,6 +1,6 @@
-#include "cli/OutputFormat.h"
+#include "session/OutputFormat.h"
 
-#include "cli/AudioSession.h"
+#include "session/AudioSession.h"
 
 #include <sndfile.h>
 

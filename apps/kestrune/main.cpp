@@ -7,8 +7,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "cli/AudioSession.h"
-#include "cli/Commands.h"
+#include "session/AudioSession.h"
+#include "apps/kestrune/Commands.h"
 #include "plugin/ProductIdentity.h"
 
 namespace

@@ -1,5 +1,5 @@
 // Without a window system layer the test host cannot show an editor.
-#include "aax/host/HostWindow.h"
+#include "apps/aax-host/HostWindow.h"
 
 std::unique_ptr<HostWindow> HostWindow::Open(int, int, const std::string&, std::string* error)
 {

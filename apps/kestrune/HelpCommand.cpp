@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/AudioSession.h"
-#include "cli/Commands.h"
-#include "cli/OutputFormat.h"
+#include "session/AudioSession.h"
+#include "apps/kestrune/Commands.h"
+#include "session/OutputFormat.h"
 
 namespace
 {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/AudioSession.h"
-#include "cli/Commands.h"
-#include "cli/ResponsePlot.h"
+#include "session/AudioSession.h"
+#include "apps/kestrune/Commands.h"
+#include "apps/kestrune/ResponsePlot.h"
 
 namespace
 {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/AudioSession.h"
-#include "cli/Commands.h"
+#include "session/AudioSession.h"
+#include "apps/kestrune/Commands.h"
 
 namespace
 {
