@@ -1,6 +1,6 @@
 // Editor frame costs: a full redraw of an 800 x 600 editor with ~100 cairo controls (as after
 // every processed block), an idle tick over clean controls, and one text draw.
-#include "framework/headless/IPlugHeadless.h"
+#include "headless/IPlugHeadless.h"
 #include "graphics/IControl.h"
 #include "graphics/IGraphicsOffscreen.h"
 #include "graphics/ycairo_gui.h"

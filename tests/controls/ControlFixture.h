@@ -3,7 +3,7 @@
 // A small plug-in with one parameter of each kind the controls show, and an offscreen editor
 // whose frames can be drawn and whose pixels can be read.
 
-#include "framework/headless/IPlugHeadless.h"
+#include "headless/IPlugHeadless.h"
 #include "graphics/IControl.h"
 #include "graphics/IGraphicsOffscreen.h"
 #include "graphics/ycairo_surface.h"

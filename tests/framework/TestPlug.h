@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/headless/IPlugHeadless.h"
+#include "headless/IPlugHeadless.h"
 
 // A headless plug-in with `count` band-gain-like parameters "P0" .. that records every
 // OnParameterChanged call.

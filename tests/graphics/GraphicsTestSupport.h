@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/headless/IPlugHeadless.h"
+#include "headless/IPlugHeadless.h"
 #include "graphics/IControl.h"
 #include "graphics/IGraphics.h"
 #include "graphics/IGraphicsOffscreen.h"

@@ -1,7 +1,7 @@
 // The Windows editor window under Wine, driven by real X input (xdotool), plus the DIB-section
 // backing bitmap. Prints "N passed, N failed" and exits non-zero on a failure.
 #include "framework/IPlugParameter.h"
-#include "framework/headless/IPlugHeadless.h"
+#include "headless/IPlugHeadless.h"
 #include "graphics/IControl.h"
 #include "graphics/win32/IGraphicsWin.h"
 #include "tests/win32/WinTestHarness.h"

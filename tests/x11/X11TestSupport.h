@@ -2,7 +2,7 @@
 
 // Project headers (and GoogleTest, included before this file) first: Xlib's None and Bool
 // macros would rewrite their names.
-#include "framework/headless/IPlugHeadless.h"
+#include "headless/IPlugHeadless.h"
 #include "graphics/IControl.h"
 #include "graphics/IGraphics.h"
 #include "graphics/TextEntry.h"

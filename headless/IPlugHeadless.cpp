@@ -1,4 +1,4 @@
-#include "framework/headless/IPlugHeadless.h"
+#include "headless/IPlugHeadless.h"
 
 IPlugHeadless::IPlugHeadless(InstanceInfo /*info*/, int parameterCount, const char* channelIOs,
                              int presetCount, const char* effectName, const char* productName,
