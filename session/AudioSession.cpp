@@ -1,9 +1,9 @@
 #include "session/AudioSession.h"
 
-#include "session/OutputFormat.h"
 #include "output/SoundWriter.h"
 #include "plugin/FactoryPresets.h"
 #include "plugin/StateDocumentShape.h"
+#include "session/OutputFormat.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,9 +1,9 @@
 #include "session/EditorPicture.h"
 
-#include "session/AudioSession.h"
 #include "graphics/IGraphics.h"
 #include "graphics/ycairo_surface.h"
 #include "plugin/VantorKestrune.h"
+#include "session/AudioSession.h"
 
 #include <cairo.h>
 

@@ -5,10 +5,11 @@
 // so the analyser moves and the Auto EQ works while the user watches.
 #include "apps/editor/JackAudio.h"
 #include "apps/editor/RealtimePlayer.h"
-#include "session/AudioSession.h"
-#include "session/EditorPicture.h"
 #include "graphics/x11/IGraphicsX11.h"
 #include "plugin/VantorKestrune.h"
+#include "session/AudioSession.h"
+#include "session/EditorPicture.h"
+#include "session/SessionOptions.h"
 
 #include <CLI/CLI.hpp>
 
@@ -43,8 +44,7 @@ void RequestStop(int /*signal*/)
 struct Options
 {
     std::string input;
-    std::string preset;
-    std::string state;
+    SessionOptions session;
     std::string saveState;
     std::string screenshot;
     double quitAfterSeconds = 0.0;
@@ -179,18 +179,6 @@ std::unique_ptr<JackAudio> OpenJack(const Options& options)
     }
 }
 
-void ApplyStartSettings(HostSession& session, const Options& options)
-{
-    if (!options.preset.empty())
-    {
-        session.ApplyPreset(options.preset);
-    }
-    if (!options.state.empty())
-    {
-        session.LoadStateFile(options.state);
-    }
-}
-
 IGraphicsX11& OpenWindow(HostSession& session)
 {
     auto* editor = dynamic_cast<IGraphicsX11*>(session.Plugin().Editor());
@@ -227,7 +215,7 @@ int Run(const Options& options)
                                                       : kDefaultSampleRateHz;
     const int blockFrames = jack != nullptr ? jack->BufferFrames() : kBlockFrames;
     HostSession session(sampleRateHz, blockFrames);
-    ApplyStartSettings(session, options);
+    ApplySessionOptions(session, options.session, sampleRateHz);
     IGraphicsX11* editor = options.window ? &OpenWindow(session) : nullptr;
 
     std::optional<RealtimePlayer> player;
@@ -282,11 +270,7 @@ int main(int argc, char** argv)
                    "mono or stereo audio file to play (at the JACK server's sample rate)")
         ->check(CLI::ExistingFile);
     app.add_flag("--loop", options.loop, "play the input again and again");
-    app.add_option("--preset", options.preset,
-                   "start from a factory preset (Flat, Loudness, \"Voice presence\", ...); "
-                   "--state applies after it");
-    app.add_option("--state", options.state, "state document to start from")
-        ->check(CLI::ExistingFile);
+    AddSessionOptions(app, options.session, 0);
     app.add_option("--save-state", options.saveState, "write the state document here on exit");
     app.add_option("--audio", options.audio,
                    "auto: JACK when a server runs (default); jack: JACK or fail; none: no sound, "

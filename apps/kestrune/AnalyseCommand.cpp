@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "session/AudioSession.h"
 #include "apps/kestrune/Commands.h"
+#include "session/AudioSession.h"
+#include "session/SessionOptions.h"
 
 namespace
 {
@@ -14,12 +15,8 @@ struct AnalyseOptions
 {
     std::vector<std::string> inputs;
     std::string input;
-    std::vector<std::string> settings;
-    std::vector<std::string> automations;
-    std::string stateFile;
-    std::string preset;
+    SessionOptions session;
     bool json = false;
-    int blockFrames = 512;
 };
 
 // Streams the input through the plug-in: memory stays the same whatever the length. Returns
@@ -27,23 +24,8 @@ struct AnalyseOptions
 nlohmann::ordered_json RunAnalyse(const AnalyseOptions& options)
 {
     AudioReader input(options.input);
-    HostSession session(input.SampleRateHz(), options.blockFrames);
-    if (!options.preset.empty())
-    {
-        session.ApplyPreset(options.preset);
-    }
-    if (!options.stateFile.empty())
-    {
-        session.LoadStateFile(options.stateFile);
-    }
-    for (const std::string& setting : options.settings)
-    {
-        session.ApplySetting(setting);
-    }
-    for (const std::string& automation : options.automations)
-    {
-        session.AddAutomation(automation, input.SampleRateHz());
-    }
+    HostSession session(input.SampleRateHz(), options.session.blockFrames);
+    ApplySessionOptions(session, options.session, input.SampleRateHz());
     const double seconds =
         input.AnnouncedFrames() > 0 ? input.AnnouncedFrames() / double(input.SampleRateHz()) : 0.0;
     const long frames = session.Stream(
@@ -114,19 +96,6 @@ void AddAnalyseCommand(CLI::App& app, CommandContext& context)
                      "another")
         ->required();
     command->add_flag("--json", options->json, "print JSON; a level of -inf dB is null");
-    command
-        ->add_option("--set", options->settings,
-                     "set a parameter first: \"NAME=VALUE\" (repeatable)")
-        ->allow_extra_args(false);
-    command
-        ->add_option("--automate", options->automations,
-                     "change a parameter during the audio: \"NAME=VALUE@SECONDS\" (repeatable)")
-        ->allow_extra_args(false);
-    command->add_option("--preset", options->preset,
-                        "start from a factory preset (Flat, Loudness, \"Voice presence\", \"Low "
-                        "cut\", \"High shelf softening\", \"Auto EQ Default\", \"Auto EQ None\", "
-                        "\"Auto EQ Custom\"; any case); --state and --set apply after it");
-    command->add_option("--state", options->stateFile, "restore a saved state document first");
-    command->add_option("--block", options->blockFrames, "frames per block (default 512)");
+    AddSessionOptions(*command, options->session, kSessionBlock | kSessionAutomation);
     SetCommandWork(*command, context, [options] { RunAnalyseCommand(*options); });
 }

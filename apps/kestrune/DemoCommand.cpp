@@ -10,12 +10,12 @@
 
 #include <sndfile.h>
 
-#include "session/AudioSession.h"
 #include "apps/kestrune/Commands.h"
-#include "session/EditorPicture.h"
 #include "apps/kestrune/ResponsePlot.h"
 #include "engine/AudioPlugin.h"
 #include "plugin/VantorKestrune.h"
+#include "session/AudioSession.h"
+#include "session/EditorPicture.h"
 
 namespace
 {

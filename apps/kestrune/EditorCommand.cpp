@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "session/AudioSession.h"
 #include "apps/kestrune/Commands.h"
+#include "session/AudioSession.h"
 #include "session/EditorPicture.h"
+#include "session/SessionOptions.h"
 
 namespace
 {
@@ -15,12 +16,9 @@ struct EditorOptions
 {
     std::string output;
     std::string input;
-    std::string stateFile;
-    std::string preset;
-    std::vector<std::string> settings;
+    SessionOptions session;
     std::string hover;
     std::string press;
-    int blockFrames = 512;
 };
 
 kestrune::cli::EditorPoint ParsePoint(const char* option, const std::string& text)
@@ -45,17 +43,12 @@ void RunEditor(const EditorOptions& options)
     if (!options.input.empty())
         audio = ReadAudioFile(options.input);
     const int sampleRateHz = options.input.empty() ? 44100 : audio.sampleRateHz;
-    HostSession session(sampleRateHz, options.blockFrames);
-    if (!options.preset.empty())
-        session.ApplyPreset(options.preset);
-    if (!options.stateFile.empty())
-        session.LoadStateFile(options.stateFile);
-    for (const std::string& setting : options.settings)
-        session.ApplySetting(setting);
+    HostSession session(sampleRateHz, options.session.blockFrames);
+    ApplySessionOptions(session, options.session, sampleRateHz);
     if (!options.input.empty())
         session.Process(audio);
     kestrune::cli::WriteEditorPicture(session.Plugin(), options.output, hover, press,
-                                      {options.stateFile});
+                                      {options.session.stateFile});
 }
 
 } // namespace
@@ -67,16 +60,9 @@ void AddEditorCommand(CLI::App& app, CommandContext& context)
         app.add_subcommand("editor", "Draw one frame of the 800 x 600 editor into a PNG file");
     command->add_option("OUT", options->output, "picture to write (PNG)")->required();
     command->add_option("--input", options->input, "process this audio file first");
-    command->add_option("--preset", options->preset,
-                        "start from a factory preset (Flat, Loudness, \"Voice presence\", \"Low "
-                        "cut\", \"High shelf softening\", \"Auto EQ Default\", \"Auto EQ None\", "
-                        "\"Auto EQ Custom\"; any case); --state and --set apply after it");
-    command->add_option("--state", options->stateFile, "restore a saved state document first");
-    command->add_option("--set", options->settings,
-                        "set a parameter: \"NAME=VALUE\", as for 'kestrune process' (repeatable)");
+    AddSessionOptions(*command, options->session, kSessionBlock);
     command->add_option("--hover", options->hover,
                         "pointer over X,Y before the frame (the analyser's readout)");
     command->add_option("--press", options->press, "left mouse-down at X,Y before the frame");
-    command->add_option("--block", options->blockFrames, "frames per block (default 512)");
     SetCommandWork(*command, context, [options] { RunEditor(*options); });
 }

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "session/AudioSession.h"
 #include "apps/kestrune/Commands.h"
+#include "session/AudioSession.h"
 #include "session/OutputFormat.h"
 
 namespace

@@ -12,9 +12,10 @@
 
 #include "output/OutputFile.h"
 
-#include "session/AudioSession.h"
 #include "apps/kestrune/Commands.h"
+#include "session/AudioSession.h"
 #include "session/OutputFormat.h"
+#include "session/SessionOptions.h"
 
 namespace
 {
@@ -25,12 +26,8 @@ struct ProcessOptions
     std::string outputDir;
     std::string input;
     std::string output;
-    std::vector<std::string> settings;
-    std::vector<std::string> automations;
-    std::string stateFile;
-    std::string preset;
+    SessionOptions session;
     std::string saveStateFile;
-    int blockFrames = 512;
     OutputFormatChoice format;
     AudioWriteOptions writing;
     bool progress = true; // a progress bar on a terminal; not for files run side by side
@@ -43,27 +40,12 @@ struct ProcessOptions
 void RunProcess(const ProcessOptions& options)
 {
     AudioReader input(options.input);
-    HostSession session(input.SampleRateHz(), options.blockFrames);
-    if (!options.preset.empty())
-    {
-        session.ApplyPreset(options.preset);
-    }
-    if (!options.stateFile.empty())
-    {
-        session.LoadStateFile(options.stateFile);
-    }
-    for (const std::string& setting : options.settings)
-    {
-        session.ApplySetting(setting);
-    }
-    for (const std::string& automation : options.automations)
-    {
-        session.AddAutomation(automation, input.SampleRateHz());
-    }
+    HostSession session(input.SampleRateHz(), options.session.blockFrames);
+    ApplySessionOptions(session, options.session, input.SampleRateHz());
     const int outputFormat = ChooseOutputFormat(options.output, input.Format(), options.format,
                                                 input.Channels(), input.SampleRateHz());
     auto [audioFile, stateFile] = output::OpenAudioAndStateOutputs(
-        options.output, options.saveStateFile, options.input, options.stateFile);
+        options.output, options.saveStateFile, options.input, options.session.stateFile);
     AudioFileWriter writer(audioFile, outputFormat, input.Channels(), input.SampleRateHz(),
                            options.writing);
     const double seconds = options.progress && input.AnnouncedFrames() > 0
@@ -215,25 +197,9 @@ void AddProcessCommand(CLI::App& app, CommandContext& context)
                         "process every input into this folder (made if missing), one plug-in per "
                         "file on all cores; a file's output keeps its name (and its extension, "
                         "unless --type)");
-    command
-        ->add_option("--set", options->settings,
-                     "set a parameter before processing: \"NAME=VALUE\", NAME as listed by "
-                     "'kestrune params' in any case or as its LV2 symbol (gain_17), or a band by "
-                     "its frequency (1kHz, 1000Hz), VALUE a number or a value text (repeatable)")
-        ->allow_extra_args(false);
-    command
-        ->add_option("--automate", options->automations,
-                     "change a parameter during the audio: \"NAME=VALUE@SECONDS\"; the block is "
-                     "split there, so the change starts at that frame (repeatable)")
-        ->allow_extra_args(false);
-    command->add_option("--preset", options->preset,
-                        "start from a factory preset (Flat, Loudness, \"Voice presence\", \"Low "
-                        "cut\", \"High shelf softening\", \"Auto EQ Default\", \"Auto EQ None\", "
-                        "\"Auto EQ Custom\"; any case); --state and --set apply after it");
-    command->add_option("--state", options->stateFile, "restore a saved state document first");
+    AddSessionOptions(*command, options->session, kSessionBlock | kSessionAutomation);
     command->add_option("--save-state", options->saveStateFile,
                         "save the state document after processing");
-    command->add_option("--block", options->blockFrames, "frames per block (default 512)");
     command->add_option("-t,--type", options->format.type,
                         "output type, overriding OUT's extension (" + KnownOutputTypes() +
                             "); needed for - (standard output) unless the input's type will do");

@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "session/AudioSession.h"
 #include "apps/kestrune/Commands.h"
 #include "apps/kestrune/ResponsePlot.h"
+#include "session/AudioSession.h"
+#include "session/SessionOptions.h"
 
 namespace
 {
@@ -15,9 +16,7 @@ struct ResponseOptions
 {
     std::string output;
     std::string input;
-    std::string stateFile;
-    std::vector<std::string> settings;
-    int blockFrames = 512;
+    SessionOptions session;
 };
 
 void RunResponse(const ResponseOptions& options)
@@ -26,15 +25,12 @@ void RunResponse(const ResponseOptions& options)
     if (!options.input.empty())
         audio = ReadAudioFile(options.input);
     const int sampleRateHz = options.input.empty() ? 44100 : audio.sampleRateHz;
-    HostSession session(sampleRateHz, options.blockFrames);
-    if (!options.stateFile.empty())
-        session.LoadStateFile(options.stateFile);
-    for (const std::string& setting : options.settings)
-        session.ApplySetting(setting);
+    HostSession session(sampleRateHz, options.session.blockFrames);
+    ApplySessionOptions(session, options.session, sampleRateHz);
     if (!options.input.empty())
         session.Process(audio);
     const auto data = kestrune::cli::CollectResponseData(session.Plugin(), !options.input.empty());
-    kestrune::cli::WriteResponsePicture(data, options.output, {options.stateFile});
+    kestrune::cli::WriteResponsePicture(data, options.output, {options.session.stateFile});
 }
 
 } // namespace
@@ -45,11 +41,8 @@ void AddResponseCommand(CLI::App& app, CommandContext& context)
     CLI::App* command = app.add_subcommand(
         "response", "Plot the equaliser's magnitude response (20 Hz - 20 kHz) into a PNG file");
     command->add_option("OUT", options->output, "picture to write (PNG)")->required();
-    command->add_option("--state", options->stateFile, "restore a saved state document first");
-    command->add_option("--set", options->settings,
-                        "set a parameter: \"NAME=VALUE\", as for 'kestrune process' (repeatable)");
+    AddSessionOptions(*command, options->session, kSessionBlock);
     command->add_option("--input", options->input,
                         "process this audio file first and draw its band levels as bars");
-    command->add_option("--block", options->blockFrames, "frames per block (default 512)");
     SetCommandWork(*command, context, [options] { RunResponse(*options); });
 }

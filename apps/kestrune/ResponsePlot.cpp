@@ -1,10 +1,10 @@
 #include "apps/kestrune/ResponsePlot.h"
 
-#include "session/EditorPicture.h"
 #include "controls/CurveColours.h"
 #include "engine/BandResponse.h"
 #include "plugin/VantorKestrune.h"
 #include "resources/ModuleResources.h"
+#include "session/EditorPicture.h"
 
 #include <cairo-ft.h>
 #include <cairo.h>

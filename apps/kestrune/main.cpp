@@ -7,9 +7,9 @@
 
 #include <CLI/CLI.hpp>
 
-#include "session/AudioSession.h"
 #include "apps/kestrune/Commands.h"
 #include "plugin/ProductIdentity.h"
+#include "session/AudioSession.h"
 
 namespace
 {

@@ -1,7 +1,8 @@
 # Sourced by the shell tests: a temporary folder of the test's own ($work, removed at exit with
 # every process registered in $pids, newest first), fail() with the tail of each log in it, and
 # a JACK server of the test's own (dummy driver, no sound card), named so that no other server
-# is disturbed.
+# is disturbed. The server runs synchronously with a long client timeout: on a busy machine a
+# late client delays the cycle instead of losing it, so what a test captures is every sample.
 #   source tests/support/test_session.sh
 #   start_private_jack NAME RATE PERIOD     exports JACK_DEFAULT_SERVER; logs to $work/jackd.log
 
@@ -37,7 +38,8 @@ require_tools() {
 start_private_jack() {
   export JACK_DEFAULT_SERVER="$1-$$"
   export JACK_NO_AUDIO_RESERVATION=1
-  jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r "$2" -p "$3" >"$work/jackd.log" 2>&1 &
+  jackd --no-realtime --sync -t 10000 -n "$JACK_DEFAULT_SERVER" -d dummy -r "$2" -p "$3" \
+    >"$work/jackd.log" 2>&1 &
   pids+=($!)
   for _ in $(seq 50); do
     jack_lsp >/dev/null 2>&1 && return 0
