@@ -153,7 +153,7 @@ EditorShell CreateEditorShell(IPlugBase* plug, void* moduleHandle)
     return shell;
 }
 
-EditorControlIndices LayOutEditor(IPlugBase* plug, IGraphics& graphics, ycairo_surface& surface)
+EditorControls LayOutEditor(IPlugBase* plug, IGraphics& graphics, ycairo_surface& surface)
 {
     surface.CreateBackground(&graphics, 255, kBackgroundGrey, kBackgroundGrey, kBackgroundGrey);
     LayoutBuilder builder(plug, graphics, surface);
@@ -161,15 +161,18 @@ EditorControlIndices LayOutEditor(IPlugBase* plug, IGraphics& graphics, ycairo_s
     AddEqualiserOptions(builder);
     AddFooterControls(builder);
 
-    EditorControlIndices indices;
-    indices.analyserControlIndex = builder.Add(new ICairoDotMatrix(
-        plug, &surface, {4, 48, 792, 272}, kAnalyserRows, kBandCount, kAnalyserDbPerLed));
+    EditorControls controls;
+    controls.analyser = new ICairoDotMatrix(plug, &surface, {4, 48, 792, 272}, kAnalyserRows,
+                                            kBandCount, kAnalyserDbPerLed);
+    controls.analyserControlIndex = builder.Add(controls.analyser);
     for (int band = 0; band < kBandCount; ++band)
     {
         const int x = kFaderLeftPx[static_cast<size_t>(band)];
-        indices.faderControlIndices[static_cast<size_t>(band)] = builder.Add(
+        auto* fader =
             new ICairoFader(plug, &surface, {x, kFaderTop, x + kBandControlWidth, kFaderBottom},
-                            BandGainParam(band), kFaderTrack, kAccent, kFaderOutline));
+                            BandGainParam(band), kFaderTrack, kAccent, kFaderOutline);
+        controls.faders[static_cast<size_t>(band)] = fader;
+        controls.faderControlIndices[static_cast<size_t>(band)] = builder.Add(fader);
     }
     for (int band = 0; band < kBandCount; ++band)
     {
@@ -178,7 +181,7 @@ EditorControlIndices LayOutEditor(IPlugBase* plug, IGraphics& graphics, ycairo_s
                          BandGainParam(band), kHideUnit);
     }
     AddFooterMarks(builder);
-    return indices;
+    return controls;
 }
 
 } // namespace kestrune

@@ -9,6 +9,8 @@
 class IGraphics;
 class IPlugBase;
 class ycairo_surface;
+class ICairoDotMatrix;
+class ICairoFader;
 
 namespace kestrune
 {
@@ -16,9 +18,12 @@ namespace kestrune
 // Background plus 97 controls.
 inline constexpr int kEditorControlCount = 98;
 
-// Where the plug-in finds the controls its editor feedback writes into.
-struct EditorControlIndices
+// The controls the plug-in's editor feedback writes into, found once when the editor is laid
+// out (the editor owns them for the plug-in's lifetime), with their places in the control list.
+struct EditorControls
 {
+    ICairoDotMatrix* analyser = nullptr;
+    std::array<ICairoFader*, kBandCount> faders{};
     int analyserControlIndex = -1;
     std::array<int, kBandCount> faderControlIndices{};
 };
@@ -34,8 +39,8 @@ struct EditorShell
 EditorShell CreateEditorShell(IPlugBase* plug, void* moduleHandle);
 
 // Adds the background (control 0) and the editor's 97 controls in their fixed order and
-// returns the indices of the analyser display and of the band faders.
-EditorControlIndices LayOutEditor(IPlugBase* plug, IGraphics& graphics, ycairo_surface& surface);
+// returns the analyser display and the band faders.
+EditorControls LayOutEditor(IPlugBase* plug, IGraphics& graphics, ycairo_surface& surface);
 
 // Left edges of the band faders and of the value boxes under them, band 0 first.
 extern const std::array<int, kBandCount> kFaderLeftPx;

@@ -4,7 +4,7 @@
 
 #include "plugin/VantorKestrune.h"
 
-#include "controls/EditorFeedback.h"
+#include "controls/DisplayUpdates.h"
 #include "controls/ICairoDotMatrix.h"
 #include "controls/ICairoFader.h"
 #include "graphics/IGraphics.h"
@@ -14,9 +14,8 @@
 // band parameters.
 void VantorKestrune::FeedbackAfterEngine(bool gainsWrittenBack) noexcept
 {
-    ICairoDotMatrix* display = kestrune::AnalyserDisplayAt(graphics, analyserControlIndex);
-    if (display && !analyserDisabled)
-        kestrune::ShowBandLevels(*display, engine.bandLevels.data(), kBandCount);
+    if (analyserDisplay && !analyserDisabled)
+        kestrune::ShowBandLevels(*analyserDisplay, engine.bandLevels.data(), kBandCount);
     if (!gainsWrittenBack || !graphics)
         return;
     for (int band = 0; band < kBandCount; ++band)
@@ -40,7 +39,7 @@ void VantorKestrune::FeedbackOnParameter(int index, double value, ParameterChang
 {
     if (!graphics)
         return;
-    ICairoDotMatrix* display = kestrune::AnalyserDisplayAt(graphics, analyserControlIndex);
+    ICairoDotMatrix* display = analyserDisplay;
     switch (index)
     {
     case kParamAnalyzerDbPerLed:
@@ -110,8 +109,7 @@ void VantorKestrune::FeedbackCompensationMarker(int band, double gainDb)
 {
     if (band < 0 || band >= kBandCount)
         return;
-    ICairoFader* fader =
-        kestrune::BandFaderAt(graphics, faderControlIndices[static_cast<size_t>(band)]);
+    ICairoFader* fader = bandFaders[static_cast<size_t>(band)];
     if (fader)
         fader->SetCompensationMarker(gainDb);
 }

@@ -48,10 +48,11 @@ void VantorKestrune::BuildEditor()
 void VantorKestrune::LayOutAndAttachEditor()
 {
     auto* surface = static_cast<ycairo_surface*>(EditorSurface());
-    const kestrune::EditorControlIndices indices =
-        kestrune::LayOutEditor(this, *graphics, *surface);
-    analyserControlIndex = indices.analyserControlIndex;
-    faderControlIndices = indices.faderControlIndices;
+    const kestrune::EditorControls controls = kestrune::LayOutEditor(this, *graphics, *surface);
+    analyserDisplay = controls.analyser;
+    bandFaders = controls.faders;
+    analyserControlIndex = controls.analyserControlIndex;
+    faderControlIndices = controls.faderControlIndices;
     AttachEditor(graphics);
 }
 

@@ -14,6 +14,8 @@
 #include <array>
 #include <string>
 
+class ICairoDotMatrix;
+class ICairoFader;
 class IGraphics;
 
 // The product's plug-in object: a 31-band graphic equaliser with analyser and Auto EQ.
@@ -104,6 +106,9 @@ private:
     bool stateLoaded = false;
     bool resetEqOn = false; // "Reset EQ" as last heard: it acts when switched on, not while on
     IGraphics* graphics = nullptr; // the editor, owned by the base once attached
+    // The controls the block feedback writes into, found once at layout; owned by the editor.
+    ICairoDotMatrix* analyserDisplay = nullptr;
+    std::array<ICairoFader*, kBandCount> bandFaders{};
 };
 
 // Creates one instance. Instances are created one at a time: the factory holds a process-wide

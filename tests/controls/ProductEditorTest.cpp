@@ -2,7 +2,7 @@
 // the feedback from blocks and parameter changes.
 
 #include "controls/EditFlags.h"
-#include "controls/EditorFeedback.h"
+#include "controls/DisplayUpdates.h"
 #include "controls/EditorLayout.h"
 #include "controls/ICairoDotMatrix.h"
 #include "controls/ICairoDropdown.h"

@@ -1,29 +1,12 @@
-#include "controls/EditorFeedback.h"
+#include "controls/DisplayUpdates.h"
 
 #include "controls/ICairoDotMatrix.h"
-#include "controls/ICairoFader.h"
 #include "framework/IPlugParameter.h"
-#include "graphics/IGraphics.h"
 
 #include <cmath>
 
 namespace kestrune
 {
-
-IGraphics* EditorGraphics(IPlugEditor* editor)
-{
-    return dynamic_cast<IGraphics*>(editor);
-}
-
-ICairoDotMatrix* AnalyserDisplayAt(IGraphics* graphics, int controlIndex)
-{
-    return graphics ? dynamic_cast<ICairoDotMatrix*>(graphics->ControlAt(controlIndex)) : nullptr;
-}
-
-ICairoFader* BandFaderAt(IGraphics* graphics, int controlIndex)
-{
-    return graphics ? dynamic_cast<ICairoFader*>(graphics->ControlAt(controlIndex)) : nullptr;
-}
 
 int ShowBandLevels(ICairoDotMatrix& display, const double* levelsLinear, int bandCount) noexcept
 {
