@@ -4,10 +4,6 @@
 #include "aax/sdk/AAX_Delegates.h"
 #include "framework/IPlugTrace.h"
 
-#include "framework/BoundedJson.h"
-
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -39,65 +35,6 @@ int ParameterIndexOf(const char* identifier)
     const char* end = identifier + std::strlen(identifier);
     std::from_chars(identifier, end, number);
     return number - 1;
-}
-
-// A state document framed as an int32 byte count and the text; nothing when the bytes hold
-// none. Never reads past `size`.
-std::optional<nlohmann::json> ParseFramedDocument(const char* bytes, int size)
-{
-    int32_t count = 0;
-    if (size < static_cast<int>(sizeof count))
-    {
-        return std::nullopt;
-    }
-    std::memcpy(&count, bytes, sizeof count);
-    const int available = size - static_cast<int>(sizeof count);
-    if (count <= 0 || count > available)
-    {
-        return std::nullopt;
-    }
-    const char* text = bytes + sizeof count;
-    nlohmann::json document = ParseBoundedJson(std::string_view(text, static_cast<size_t>(count)));
-    if (document.is_discarded())
-    {
-        return std::nullopt;
-    }
-    return document;
-}
-
-// Two state documents hold the same state: the same structure, texts and flags, and numbers that
-// agree as the framework compares parameter values (rounded to float, within 1e-5). A restore
-// passes values through the host's normalised range, which may move them by a rounding step.
-bool SameState(const nlohmann::json& a, const nlohmann::json& b)
-{
-    constexpr double kTolerance = 1e-5;
-    if (a.is_number() && b.is_number())
-    {
-        const auto x = static_cast<float>(a.get<double>());
-        const auto y = static_cast<float>(b.get<double>());
-        return std::fabs(static_cast<double>(x) - static_cast<double>(y)) < kTolerance;
-    }
-    if (a.type() != b.type() || a.size() != b.size())
-    {
-        return false;
-    }
-    if (a.is_array())
-    {
-        return std::equal(a.begin(), a.end(), b.begin(), SameState);
-    }
-    if (a.is_object())
-    {
-        for (auto item = a.begin(); item != a.end(); ++item)
-        {
-            const auto other = b.find(item.key());
-            if (other == b.end() || !SameState(item.value(), *other))
-            {
-                return false;
-            }
-        }
-        return true;
-    }
-    return a == b;
 }
 
 template <typename T> T* Register(AAX_CParameterManager& manager, std::unique_ptr<T> parameter)
@@ -459,45 +396,11 @@ AAX_Result IPlugAAX::CompareChunk(const AAX_SPlugInChunk* chunk, bool* equal)
     return AAX_SUCCESS;
 }
 
-// Compares what the chunk holds with the state the plug-in would save now: identical bytes, or
-// the same state document (numbers within the framework's tolerance), or for a chunk in the
-// parameter-chunk format the same parameter values. Reads only the chunk's fSize bytes.
+// Whether the chunk holds the state the plug-in would save now is the plug-in's to say; the
+// adapter hands over the chunk's fSize bytes as they are.
 bool IPlugAAX::ChunkHoldsCurrentState(const AAX_SPlugInChunk& chunk)
 {
-    StateChunk current;
-    if (!SerializeState(current))
-    {
-        return false;
-    }
-    const char* stored = AAX_ChunkData(&chunk);
-    const int storedSize = std::max(chunk.fSize, 0);
-    if (storedSize == current.Size() &&
-        std::memcmp(stored, current.Data(), static_cast<size_t>(storedSize)) == 0)
-    {
-        return true;
-    }
-    const auto storedDocument = ParseFramedDocument(stored, storedSize);
-    const auto currentDocument =
-        ParseFramedDocument(reinterpret_cast<const char*>(current.Data()), current.Size());
-    if (storedDocument && currentDocument)
-    {
-        return SameState(*storedDocument, *currentDocument);
-    }
-
-    int32_t count = 0;
-    const size_t valuesBytes = sizeof(double) * static_cast<size_t>(ParameterCount());
-    if (static_cast<size_t>(storedSize) < sizeof count + valuesBytes)
-    {
-        return false;
-    }
-    std::memcpy(&count, stored, sizeof count);
-    if (count < ParameterCount())
-    {
-        return false;
-    }
-    std::vector<double> values(static_cast<size_t>(ParameterCount()));
-    std::memcpy(values.data(), stored + sizeof count, valuesBytes);
-    return CompareParams(values.data(), 0);
+    return HoldsCurrentState(AAX_ChunkData(&chunk), std::max(chunk.fSize, 0));
 }
 
 void IPlugAAX::InstanceChannels(int* inputs, int* outputs) const

@@ -4,10 +4,12 @@
 #include <cctype>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "framework/IPlugTrace.h"
 
@@ -255,6 +257,34 @@ bool IPlugBase::CompareParams(const double* values, int first) const
         }
     }
     return true;
+}
+
+bool IPlugBase::HoldsCurrentState(const char* bytes, int size)
+{
+    StateChunk current;
+    if (bytes == nullptr || size < 0 || !SerializeState(current))
+    {
+        return false;
+    }
+    if (size == current.Size() &&
+        std::memcmp(bytes, current.Data(), static_cast<size_t>(size)) == 0)
+    {
+        return true;
+    }
+    int32_t count = 0;
+    const size_t valuesBytes = sizeof(double) * static_cast<size_t>(ParameterCount());
+    if (static_cast<size_t>(size) < sizeof count + valuesBytes)
+    {
+        return false;
+    }
+    std::memcpy(&count, bytes, sizeof count);
+    if (count < ParameterCount())
+    {
+        return false;
+    }
+    std::vector<double> values(static_cast<size_t>(ParameterCount()));
+    std::memcpy(values.data(), bytes + sizeof count, valuesBytes);
+    return CompareParams(values.data(), 0);
 }
 
 void IPlugBase::OnParamContextClick(int /*index*/, int /*x*/, int /*y*/) {}

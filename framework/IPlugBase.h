@@ -159,6 +159,11 @@ public:
     // True when every parameter value and values[first + i], both rounded to float, differ by
     // less than 1e-5. `values` must hold first + ParameterCount() entries.
     virtual bool CompareParams(const double* values, int first) const;
+    // True when the `size` bytes hold the state SerializeState would write now: the same bytes,
+    // or a parameter chunk with the same values (CompareParams). Hosts that ask whether a saved
+    // chunk still matches hand it over as it is; products whose state holds more than the
+    // parameters compare their own format. Reads only `size` bytes.
+    virtual bool HoldsCurrentState(const char* bytes, int size);
     // Right click on a control bound to a parameter (editor thread); does nothing here.
     virtual void OnParamContextClick(int index, int x, int y);
     // An editor control set a normalised value: store it, tell the host, react. Takes the lock.

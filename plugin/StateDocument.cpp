@@ -8,9 +8,13 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace
 {
@@ -51,7 +55,86 @@ const json& MemberOrNull(const json& object, const char* key)
     return found == object.end() ? null : *found;
 }
 
+// A state document framed as an int32 byte count and the text; nothing when the bytes hold
+// none. Never reads past `size`.
+std::optional<nlohmann::json> ParseFramedDocument(const char* bytes, int size)
+{
+    int32_t count = 0;
+    if (size < static_cast<int>(sizeof count))
+    {
+        return std::nullopt;
+    }
+    std::memcpy(&count, bytes, sizeof count);
+    const int available = size - static_cast<int>(sizeof count);
+    if (count <= 0 || count > available)
+    {
+        return std::nullopt;
+    }
+    const char* text = bytes + sizeof count;
+    nlohmann::json document = ParseBoundedJson(std::string_view(text, static_cast<size_t>(count)));
+    if (document.is_discarded())
+    {
+        return std::nullopt;
+    }
+    return document;
+}
+
+// Two state documents hold the same state: the same structure, texts and flags, and numbers that
+// agree as the framework compares parameter values (rounded to float, within 1e-5). A restore
+// passes values through the host's normalised range, which may move them by a rounding step.
+bool SameState(const nlohmann::json& a, const nlohmann::json& b)
+{
+    constexpr double kTolerance = 1e-5;
+    if (a.is_number() && b.is_number())
+    {
+        const auto x = static_cast<float>(a.get<double>());
+        const auto y = static_cast<float>(b.get<double>());
+        return std::fabs(static_cast<double>(x) - static_cast<double>(y)) < kTolerance;
+    }
+    if (a.type() != b.type() || a.size() != b.size())
+    {
+        return false;
+    }
+    if (a.is_array())
+    {
+        return std::equal(a.begin(), a.end(), b.begin(), SameState);
+    }
+    if (a.is_object())
+    {
+        for (auto item = a.begin(); item != a.end(); ++item)
+        {
+            const auto other = b.find(item.key());
+            if (other == b.end() || !SameState(item.value(), *other))
+            {
+                return false;
+            }
+        }
+        return true;
+    }
+    return a == b;
+}
+
 } // namespace
+
+// A saved state document matches the current one when it holds the same state (SameState):
+// what the host restores passes through the normalised range and may come back a rounding step
+// away. Anything else is compared as the framework compares it.
+bool VantorKestrune::HoldsCurrentState(const char* bytes, int size)
+{
+    StateChunk current;
+    if (bytes == nullptr || size < 0 || !SerializeState(current))
+    {
+        return false;
+    }
+    const auto stored = ParseFramedDocument(bytes, size);
+    const auto now =
+        ParseFramedDocument(reinterpret_cast<const char*>(current.Data()), current.Size());
+    if (stored && now)
+    {
+        return SameState(*stored, *now);
+    }
+    return IPlugBase::HoldsCurrentState(bytes, size);
+}
 
 // True when the chunk at position holds a parameter chunk as SerializeParams writes it (the
 // parameter count, then one value per parameter, each inside its parameter's range), or no

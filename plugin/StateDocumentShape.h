@@ -8,7 +8,43 @@
 #include "framework/BoundedJson.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
 #include <string_view>
+#include <vector>
+
+// A state chunk as the plug-in saves and restores it: the document's byte count (int32, the
+// machine's byte order) and the text. Hosts that only pass chunks along treat them as opaque;
+// these are for programs that read or write state files.
+inline std::vector<char> FrameStateDocument(const std::string& text)
+{
+    const auto count = static_cast<int32_t>(text.size());
+    std::vector<char> chunk;
+    chunk.reserve(sizeof count + text.size());
+    for (std::size_t i = 0; i < sizeof count; ++i)
+    {
+        chunk.push_back(reinterpret_cast<const char*>(&count)[i]);
+    }
+    chunk.insert(chunk.end(), text.begin(), text.end());
+    return chunk;
+}
+
+// The document a chunk holds; empty when it holds none. Never reads past the chunk.
+inline std::string StateDocumentText(const std::vector<char>& chunk)
+{
+    int32_t count = 0;
+    if (chunk.size() < sizeof count)
+    {
+        return {};
+    }
+    std::memcpy(&count, chunk.data(), sizeof count);
+    if (count <= 0 || static_cast<size_t>(count) > chunk.size() - sizeof count)
+    {
+        return {};
+    }
+    return std::string(chunk.data() + sizeof count, static_cast<size_t>(count));
+}
 
 // An object whose "params" is a list of {"name": text, "value": number} entries and whose
 // "eqcomp", when present, is a list of numbers; nested no deeper than any saved state.

@@ -47,6 +47,7 @@ public:
     // The JSON state document (plugin/StateDocument.cpp).
     bool SerializeState(StateChunk& chunk) override;
     int DeserializeState(const StateChunk& chunk, int position) override;
+    bool HoldsCurrentState(const char* bytes, int size) override;
 
     // The signal engine, read-only for tools and tests (levels, gains, curves).
     const AudioPlugin& Engine() const noexcept { return engine; }

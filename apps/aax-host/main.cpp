@@ -238,30 +238,6 @@ bool ApplySetting(aaxhost::Instance& instance, const Setting& setting, std::stri
     return true;
 }
 
-std::vector<char> FramedDocument(const std::string& text)
-{
-    const auto count = static_cast<int32_t>(text.size());
-    std::vector<char> data(sizeof count + text.size());
-    std::memcpy(data.data(), &count, sizeof count);
-    std::memcpy(data.data() + sizeof count, text.data(), text.size());
-    return data;
-}
-
-std::string DocumentText(const std::vector<char>& chunk)
-{
-    int32_t count = 0;
-    if (chunk.size() < sizeof count)
-    {
-        return {};
-    }
-    std::memcpy(&count, chunk.data(), sizeof count);
-    if (count <= 0 || static_cast<size_t>(count) > chunk.size() - sizeof count)
-    {
-        return {};
-    }
-    return std::string(chunk.data() + sizeof count, static_cast<size_t>(count));
-}
-
 class SoundFile
 {
 public:
@@ -350,7 +326,7 @@ int ApplyStartSettings(const Options& options, aaxhost::Instance& instance)
         {
             return Fail(options.stateFile + " is not a state document");
         }
-        if (instance.ApplyChunk(FramedDocument(text)) != AAX_SUCCESS)
+        if (instance.ApplyChunk(FrameStateDocument(text)) != AAX_SUCCESS)
         {
             return Fail("cannot apply state " + options.stateFile);
         }
@@ -515,7 +491,7 @@ int ProcessFile(const Options& options, const aaxhost::Module& module)
     }
     if (stateFile)
     {
-        stateFile->Write(DocumentText(chunk));
+        stateFile->Write(StateDocumentText(chunk));
     }
     audioFile.Commit();
     if (stateFile)
