@@ -28,8 +28,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Bands 0 to 29 must be present in a custom curve; band 30 was added later and is read only
-// when the document has it.
+// A custom curve must give bands 0 to 29; band 30 (20 kHz) is optional, so documents that
+// stop at band 29 restore too, and band 30 keeps its value then.
 constexpr int kRequiredCurveValues = 30;
 
 std::string VersionText(int version)
