@@ -2,6 +2,8 @@
 // is checked before the first block, state files are read bounded, and outputs never destroy
 // the input or leave a cut file. Device nodes are the test's own, made in its folder.
 
+#include "tests/support/TemporaryFolder.h"
+
 #include <gtest/gtest.h>
 #include <sndfile.h>
 #include <sys/stat.h>
@@ -61,16 +63,6 @@ std::string ReadAll(const fs::path& path)
 class HostTool : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() /
-               ("kestrune-aax-host-" + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
     // Two seconds of noise and a sweep, float WAV.
@@ -106,7 +98,8 @@ protected:
         EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
     }
 
-    fs::path dir_;
+    TemporaryFolder folder_{"kestrune-aax-host"};
+    const fs::path& dir_ = folder_.Path();
 };
 
 TEST_F(HostTool, BadSettingsAndStatesAreRefusedBeforeAnythingIsWritten)

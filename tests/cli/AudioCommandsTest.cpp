@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TemporaryFolder.h"
 #include <fcntl.h>
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -32,16 +34,6 @@ namespace fs = std::filesystem;
 class AudioCommands : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() /
-               ("kestrune-cli-" + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
     // A sine of freqHz on every channel (channel c scaled by 1 / (c + 1)).
@@ -109,7 +101,8 @@ protected:
         return text.str();
     }
 
-    fs::path dir_;
+    TemporaryFolder folder_{"kestrune-cli"};
+    const fs::path& dir_ = folder_.Path();
 };
 
 TEST_F(AudioCommands, FlatProcessingKeepsFormatAndSignal)

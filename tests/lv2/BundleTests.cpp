@@ -3,6 +3,7 @@
 // and its state saved and restored as a host preset.
 
 #include "lv2/host/LilvHost.h"
+#include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -142,20 +143,11 @@ protected:
         world_ = nullptr;
     }
 
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() /
-               ("kestrune-lv2-test-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     static lv2host::World& World() { return *world_; }
 
     static lv2host::World* world_;
-    fs::path dir_;
+    TemporaryFolder folder_{"kestrune-lv2-test"};
+    const fs::path& dir_ = folder_.Path();
 };
 
 lv2host::World* BundleTest::world_ = nullptr;
