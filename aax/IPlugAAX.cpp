@@ -74,22 +74,10 @@ const char* AAX_CIPlugParameters::ParameterIdentifier(int index) const noexcept
     return parameterIds[static_cast<size_t>(index)].c_str();
 }
 
-IPlugAAX::IPlugAAX(InstanceInfo /*info*/, int parameterCount, const char* channelIOs,
-                   int presetCount, const char* effectName, const char* productName,
-                   const char* makerName, int version, int uniqueId, int makerId, int latency,
-                   bool receivesMidi, bool savesChunks, bool isInstrument, bool /*sideChain*/)
-    : IPlugBase(parameterCount, channelIOs, presetCount, effectName, productName, makerName,
-                version, uniqueId, makerId, latency, receivesMidi, savesChunks, isInstrument,
-                kApiAax)
+IPlugAAX::IPlugAAX(InstanceInfo /*info*/, const PluginDescription& description)
+    : IPlugBase(description, kApiAax)
 {
-    ConnectInputs(0, InputCount(), true);
-    ConnectOutputs(0, OutputCount(), true);
-    if (InputCount() > 0)
-    {
-        CreateLatencyDelayLine();
-    }
-    SetHostBlockSize(kInitialBlockSize);
-    SetHost(kHostName, version);
+    PrepareForHost(kHostName, kInitialBlockSize);
 }
 
 IPlugAAX::~IPlugAAX()

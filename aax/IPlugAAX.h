@@ -53,10 +53,7 @@ public:
     // Block size assumed until the first render call says otherwise.
     static constexpr int kInitialBlockSize = 1024;
 
-    IPlugAAX(InstanceInfo info, int parameterCount, const char* channelIOs, int presetCount,
-             const char* effectName, const char* productName, const char* makerName, int version,
-             int uniqueId, int makerId, int latency, bool receivesMidi, bool savesChunks,
-             bool isInstrument, bool sideChain = false);
+    IPlugAAX(InstanceInfo info, const PluginDescription& description);
     ~IPlugAAX() override;
 
     // Host-facing operations of the plug-in base.

@@ -126,27 +126,37 @@ void FormatHostVersion(int version, char* out, std::size_t outSize) noexcept
                   VersionRevision(version));
 }
 
-IPlugBase::IPlugBase(int parameterCount, const char* channelIOs, int presetCount,
-                     const char* effectName, const char* productName, const char* makerName,
-                     int version, int uniqueId, int makerId, int latency, bool receivesMidi,
-                     bool savesChunks, bool isInstrument, int apiKind)
-    : uniqueId_(uniqueId), makerId_(makerId), version_(version), apiKind_(apiKind),
-      savesChunks_(savesChunks), isInstrument_(isInstrument), receivesMidi_(receivesMidi),
-      latency_(std::max(latency, 0))
+IPlugBase::IPlugBase(const PluginDescription& description, int apiKind)
+    : uniqueId_(description.uniqueId), makerId_(description.makerId), version_(description.version),
+      apiKind_(apiKind), savesChunks_(description.savesChunks),
+      isInstrument_(description.isInstrument), receivesMidi_(description.receivesMidi),
+      latency_(std::max(description.latency, 0))
 {
-    for (int i = 0; i < parameterCount; ++i)
+    for (int i = 0; i < description.parameterCount; ++i)
     {
         params_.push_back(std::make_unique<IPlugParameter>());
     }
-    for (int i = 0; i < presetCount; ++i)
+    for (int i = 0; i < description.presetCount; ++i)
     {
         presets_.push_back(std::make_unique<IPlugPreset>());
     }
-    CopyFixedText(effectName_, sizeof(effectName_), effectName);
-    CopyFixedText(productName_, sizeof(productName_), productName);
-    CopyFixedText(makerName_, sizeof(makerName_), makerName);
-    ParseChannelIOs(channelIOs);
+    CopyFixedText(effectName_, sizeof(effectName_), description.effectName);
+    CopyFixedText(productName_, sizeof(productName_), description.productName);
+    CopyFixedText(makerName_, sizeof(makerName_), description.makerName);
+    ParseChannelIOs(description.channelIOs);
     TraceConstruction(effectName_);
+}
+
+void IPlugBase::PrepareForHost(const char* hostName, int blockSize)
+{
+    ConnectInputs(0, InputCount(), true);
+    ConnectOutputs(0, OutputCount(), true);
+    if (InputCount() > 0)
+    {
+        CreateLatencyDelayLine();
+    }
+    SetHostBlockSize(blockSize);
+    SetHost(hostName, version_);
 }
 
 void IPlugBase::ParseChannelIOs(const char* text)

@@ -8,6 +8,7 @@
 
 #include "framework/IPlugEditor.h"
 #include "framework/IPlugParameter.h"
+#include "framework/PluginDescription.h"
 #include "framework/StateChunk.h"
 
 // Why OnParameterChanged is called.
@@ -131,10 +132,7 @@ public:
     // at most ScratchCapacity() frames (RunHostBlock).
     static constexpr int kMaxBlockFrames = 8192;
 
-    IPlugBase(int parameterCount, const char* channelIOs, int presetCount, const char* effectName,
-              const char* productName, const char* makerName, int version, int uniqueId,
-              int makerId, int latency, bool receivesMidi, bool savesChunks, bool isInstrument,
-              int apiKind);
+    IPlugBase(const PluginDescription& description, int apiKind);
     IPlugBase(const IPlugBase&) = delete;
     IPlugBase& operator=(const IPlugBase&) = delete;
 
@@ -292,6 +290,9 @@ public:
     void RunBypassedBlock(int frames) noexcept;
     // Creates the latency delay line (latency x inputs samples, zeroed).
     void CreateLatencyDelayLine();
+    // What every adapter does once it is made: every channel connected, the latency line made,
+    // the host's name and the first block size set.
+    void PrepareForHost(const char* hostName, int blockSize);
     bool HasLatencyDelayLine() const noexcept { return delayLine_ != nullptr; }
 
     // The editor (null until AttachEditor) and the drawing surface over its bitmap.

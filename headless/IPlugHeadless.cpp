@@ -1,22 +1,9 @@
 #include "headless/IPlugHeadless.h"
 
-IPlugHeadless::IPlugHeadless(InstanceInfo /*info*/, int parameterCount, const char* channelIOs,
-                             int presetCount, const char* effectName, const char* productName,
-                             const char* makerName, int version, int uniqueId, int makerId,
-                             int latency, bool receivesMidi, bool savesChunks, bool isInstrument,
-                             bool /*sideChain*/)
-    : IPlugBase(parameterCount, channelIOs, presetCount, effectName, productName, makerName,
-                version, uniqueId, makerId, latency, receivesMidi, savesChunks, isInstrument,
-                kApiHeadless)
+IPlugHeadless::IPlugHeadless(InstanceInfo /*info*/, const PluginDescription& description)
+    : IPlugBase(description, kApiHeadless)
 {
-    ConnectInputs(0, InputCount(), true);
-    ConnectOutputs(0, OutputCount(), true);
-    if (InputCount() > 0)
-    {
-        CreateLatencyDelayLine();
-    }
-    SetHostBlockSize(kInitialBlockSize);
-    SetHost("headless", version);
+    PrepareForHost("headless", kInitialBlockSize);
 }
 
 void IPlugHeadless::Record(HostEvent::Kind kind, int index, double normalised)

@@ -39,10 +39,7 @@ public:
     // Block size until the first RenderBlock says otherwise.
     static constexpr int kInitialBlockSize = 1024;
 
-    IPlugHeadless(InstanceInfo info, int parameterCount, const char* channelIOs, int presetCount,
-                  const char* effectName, const char* productName, const char* makerName,
-                  int version, int uniqueId, int makerId, int latency, bool receivesMidi,
-                  bool savesChunks, bool isInstrument, bool sideChain = false);
+    IPlugHeadless(InstanceInfo info, const PluginDescription& description);
 
     void BeginHostGesture(int index) override;
     void NotifyHostOfChange(int index, double normalised) override;

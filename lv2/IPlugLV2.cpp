@@ -27,23 +27,11 @@ const void* FindFeature(const LV2_Feature* const* features, const char* uri)
 
 } // namespace
 
-IPlugLV2::IPlugLV2(InstanceInfo /*info*/, int parameterCount, const char* channelIOs,
-                   int presetCount, const char* effectName, const char* productName,
-                   const char* makerName, int version, int uniqueId, int makerId, int latency,
-                   bool receivesMidi, bool savesChunks, bool isInstrument, bool /*sideChain*/)
-    : IPlugBase(parameterCount, channelIOs, presetCount, effectName, productName, makerName,
-                version, uniqueId, makerId, latency, receivesMidi, savesChunks, isInstrument,
-                kApiLv2)
+IPlugLV2::IPlugLV2(InstanceInfo /*info*/, const PluginDescription& description)
+    : IPlugBase(description, kApiLv2)
 {
-    ConnectInputs(0, InputCount(), true);
-    ConnectOutputs(0, OutputCount(), true);
-    if (InputCount() > 0)
-    {
-        CreateLatencyDelayLine();
-    }
-    SetHostBlockSize(kDefaultBlockSize);
     // LV2 does not tell the plug-in who the host is.
-    SetHost("lv2", version);
+    PrepareForHost("lv2", kDefaultBlockSize);
 }
 
 IPlugLV2::~IPlugLV2() = default;

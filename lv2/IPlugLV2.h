@@ -59,10 +59,7 @@ public:
     // Block size used until the host says what it will send.
     static constexpr int kDefaultBlockSize = 1024;
 
-    IPlugLV2(InstanceInfo info, int parameterCount, const char* channelIOs, int presetCount,
-             const char* effectName, const char* productName, const char* makerName, int version,
-             int uniqueId, int makerId, int latency, bool receivesMidi, bool savesChunks,
-             bool isInstrument, bool sideChain = false);
+    IPlugLV2(InstanceInfo info, const PluginDescription& description);
     ~IPlugLV2() override;
 
     // Called once by the descriptor's instantiate: the channel configuration of this LV2

@@ -8,9 +8,20 @@
 #include <mutex>
 
 VantorKestrune::VantorKestrune(InstanceInfo info)
-    : PluginAdapterBase(info, kNumParams, kChannelIOs, kPresetCount, kEffectName, kProductName,
-                        kMakerName, kPluginVersion, kUniqueId, kMakerId, kLatencySamples,
-                        kReceivesMidi, kSavesChunks, kIsInstrument, kHasSideChain)
+    : PluginAdapterBase(info, {.parameterCount = kNumParams,
+                               .channelIOs = kChannelIOs,
+                               .presetCount = kPresetCount,
+                               .effectName = kEffectName,
+                               .productName = kProductName,
+                               .makerName = kMakerName,
+                               .version = kPluginVersion,
+                               .uniqueId = kUniqueId,
+                               .makerId = kMakerId,
+                               .latency = kLatencySamples,
+                               .receivesMidi = kReceivesMidi,
+                               .savesChunks = kSavesChunks,
+                               .isInstrument = kIsInstrument,
+                               .sideChain = kHasSideChain})
 {
     for (int band = 0; band < kBandCount; ++band)
     {

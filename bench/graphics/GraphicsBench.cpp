@@ -1,11 +1,11 @@
 // Editor frame costs: a full redraw of an 800 x 600 editor with ~100 cairo controls (as after
 // every processed block), an idle tick over clean controls, and one text draw.
-#include "headless/IPlugHeadless.h"
 #include "graphics/IControl.h"
 #include "graphics/IGraphicsOffscreen.h"
 #include "graphics/ycairo_gui.h"
 #include "graphics/ycairo_surface.h"
 #include "graphics/ycairo_text.h"
+#include "headless/IPlugHeadless.h"
 #include "resources/ModuleResources.h"
 
 #include <benchmark/benchmark.h>
@@ -19,8 +19,14 @@ class BenchPlug : public IPlugHeadless
 {
 public:
     BenchPlug()
-        : IPlugHeadless(InstanceInfo{}, 1, "2-2", 1, "Bench", "Bench", "Bench", 0x10000, 1, 2, 0,
-                        false, true, false)
+        : IPlugHeadless(InstanceInfo{}, {.parameterCount = 1,
+                                         .channelIOs = "2-2",
+                                         .effectName = "Bench",
+                                         .productName = "Bench",
+                                         .makerName = "Bench",
+                                         .version = 0x10000,
+                                         .uniqueId = 1,
+                                         .makerId = 2})
     {
         Param(0)->DefineDouble("Gain", 0.0, -15.0, 15.0, 0.1, "dB");
     }

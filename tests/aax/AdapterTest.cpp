@@ -42,8 +42,12 @@ class TestPlug final : public IPlugAAX
 {
 public:
     TestPlug()
-        : IPlugAAX({}, 3, "1-1 2-2", 1, "TestPlug", "", "Tester", 0x10000, AAX_FourCC("TsPl"),
-                   AAX_FourCC("TsMk"), 0, false, true, false)
+        : IPlugAAX({}, {.parameterCount = 3,
+                        .effectName = "TestPlug",
+                        .makerName = "Tester",
+                        .version = 0x10000,
+                        .uniqueId = AAX_FourCC("TsPl"),
+                        .makerId = AAX_FourCC("TsMk")})
     {
         Param(0)->DefineDouble("Gain", 0.0, -15.0, 15.0, 0.1, "dB");
         Param(1)->DefineEnum("Mode", 0, 3);

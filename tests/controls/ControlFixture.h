@@ -3,10 +3,10 @@
 // A small plug-in with one parameter of each kind the controls show, and an offscreen editor
 // whose frames can be drawn and whose pixels can be read.
 
-#include "headless/IPlugHeadless.h"
 #include "graphics/IControl.h"
 #include "graphics/IGraphicsOffscreen.h"
 #include "graphics/ycairo_surface.h"
+#include "headless/IPlugHeadless.h"
 
 #include <cstdint>
 #include <memory>
@@ -32,8 +32,12 @@ public:
     };
 
     FixturePlug()
-        : IPlugHeadless({}, kParamCount, "1-1 2-2", 1, "Fixture", "", "Vantor", 0x10205, 1, 2, 0,
-                        false, true, false)
+        : IPlugHeadless({}, {.parameterCount = kParamCount,
+                             .effectName = "Fixture",
+                             .makerName = "Vantor",
+                             .version = 0x10205,
+                             .uniqueId = 1,
+                             .makerId = 2})
     {
         Param(kGain)->DefineDouble("Gain 0", 0.0, -15.0, 15.0, 0.1, "dB");
         Param(kChoice)->DefineEnum("Integration Time", 1, 3);

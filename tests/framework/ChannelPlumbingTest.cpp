@@ -186,7 +186,12 @@ TEST(ChannelPlumbing, SetLatencySamplesResetsTheDelayLine)
 
 TEST(ChannelPlumbing, DefaultProcessBlockCopiesAndZeroes)
 {
-    IPlugHeadless plug({}, 0, "1-2", 0, "e", "", "m", 1, 0, 0, 0, false, false, false);
+    IPlugHeadless plug({}, {.channelIOs = "1-2",
+                            .presetCount = 0,
+                            .effectName = "e",
+                            .makerName = "m",
+                            .version = 1,
+                            .savesChunks = false});
     std::vector<float> in = Ramp(8, 3.0f);
     std::vector<float> left(8, -1.0f);
     std::vector<float> right(8, -1.0f);

@@ -177,8 +177,13 @@ TEST(PlugBase, VersionText)
 TEST(PlugBase, LongPlugNamesAreCut)
 {
     const std::string name(500, 'n');
-    IPlugHeadless plug({}, 0, "1-1", 0, name.c_str(), name.c_str(), name.c_str(), 1, 0, 0, 0, false,
-                       false, false);
+    IPlugHeadless plug({}, {.channelIOs = "1-1",
+                            .presetCount = 0,
+                            .effectName = name.c_str(),
+                            .productName = name.c_str(),
+                            .makerName = name.c_str(),
+                            .version = 1,
+                            .savesChunks = false});
     EXPECT_EQ(std::strlen(plug.EffectName()), kPlugNameCapacity - 1);
     EXPECT_EQ(std::strlen(plug.ProductName()), kPlugNameCapacity - 1);
     EXPECT_EQ(std::strlen(plug.MakerName()), kPlugNameCapacity - 1);

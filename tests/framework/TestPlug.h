@@ -14,8 +14,15 @@ class TestPlug : public IPlugHeadless
 public:
     explicit TestPlug(int count, const char* channelIOs = "1-1 2-2", int presets = 1,
                       int latency = 0)
-        : IPlugHeadless({}, count, channelIOs, presets, "TestEffect", "", "TestMaker", 0x10205,
-                        PackFourCC("TsFx"), PackFourCC("TsMk"), latency, false, true, false)
+        : IPlugHeadless({}, {.parameterCount = count,
+                             .channelIOs = channelIOs,
+                             .presetCount = presets,
+                             .effectName = "TestEffect",
+                             .makerName = "TestMaker",
+                             .version = 0x10205,
+                             .uniqueId = PackFourCC("TsFx"),
+                             .makerId = PackFourCC("TsMk"),
+                             .latency = latency})
     {
         for (int i = 0; i < count; ++i)
         {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "headless/IPlugHeadless.h"
 #include "graphics/IControl.h"
 #include "graphics/IGraphics.h"
 #include "graphics/IGraphicsOffscreen.h"
+#include "headless/IPlugHeadless.h"
 
 #include <string>
 #include <vector>
@@ -22,8 +22,13 @@ public:
     };
 
     TestPlug()
-        : IPlugHeadless(InstanceInfo{}, kParamCount, "1-1 2-2", 1, "Test", "Test", "Tester",
-                        0x10000, 1, 2, 0, false, true, false)
+        : IPlugHeadless(InstanceInfo{}, {.parameterCount = kParamCount,
+                                         .effectName = "Test",
+                                         .productName = "Test",
+                                         .makerName = "Tester",
+                                         .version = 0x10000,
+                                         .uniqueId = 1,
+                                         .makerId = 2})
     {
         Param(kGain)->DefineDouble("Gain", 0.0, -15.0, 15.0, 0.1, "dB");
         Param(kIntegration)->DefineEnum("Integration", 1, 4);

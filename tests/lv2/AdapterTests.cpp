@@ -37,8 +37,12 @@ class TestPlug : public IPlugLV2
 {
 public:
     TestPlug()
-        : IPlugLV2({}, 4, "1-1 2-2", 1, "Test", "", "Maker", 0x10000, PackFourCC("TeSt"),
-                   PackFourCC("MaKr"), 0, false, true, false)
+        : IPlugLV2({}, {.parameterCount = 4,
+                        .effectName = "Test",
+                        .makerName = "Maker",
+                        .version = 0x10000,
+                        .uniqueId = PackFourCC("TeSt"),
+                        .makerId = PackFourCC("MaKr")})
     {
         Param(kGain)->DefineDouble("Gain 0", 0.0, -15.0, 15.0, 0.1, "dB");
         Param(kReset)->DefineBool("Reset EQ", false);

@@ -1,9 +1,9 @@
 // The Windows editor window under Wine, driven by real X input (xdotool), plus the DIB-section
 // backing bitmap. Prints "N passed, N failed" and exits non-zero on a failure.
 #include "framework/IPlugParameter.h"
-#include "headless/IPlugHeadless.h"
 #include "graphics/IControl.h"
 #include "graphics/win32/IGraphicsWin.h"
+#include "headless/IPlugHeadless.h"
 #include "tests/win32/WinTestHarness.h"
 
 #include <windows.h>
@@ -40,8 +40,14 @@ public:
     };
 
     TestPlug()
-        : IPlugHeadless(InstanceInfo{}, kParamCount, "1-1", 1, "Test", "Test", "Tester", 0x10000, 1,
-                        2, 0, false, true, false)
+        : IPlugHeadless(InstanceInfo{}, {.parameterCount = kParamCount,
+                                         .channelIOs = "1-1",
+                                         .effectName = "Test",
+                                         .productName = "Test",
+                                         .makerName = "Tester",
+                                         .version = 0x10000,
+                                         .uniqueId = 1,
+                                         .makerId = 2})
     {
         Param(kGain)->DefineDouble("Gain", 0.0, -15.0, 15.0, 0.1, "dB");
         Param(kMode)->DefineEnum("Mode", 0, 3);
