@@ -4,6 +4,7 @@
 
 #include "fuzz/FuzzSupport.h"
 #include "plugin/VantorKestrune.h"
+#include "tests/support/PreparedProduct.h"
 
 #include <memory>
 
@@ -14,11 +15,7 @@ namespace fuzzing
 // finding replay from its input file alone, whatever ran before it in the fuzzing process.
 inline std::unique_ptr<VantorKestrune> FreshPlugin()
 {
-    std::unique_ptr<VantorKestrune> created(CreatePlugin());
-    created->SetHostSampleRate(48000.0);
-    created->SetHostBlockSize(TestBlock::kFrames);
-    created->ResetProcessing();
-    return created;
+    return PreparedProduct(48000.0, TestBlock::kFrames);
 }
 
 // Runs a few stereo blocks, enough for the Auto EQ to act on what it measured; aborts when the

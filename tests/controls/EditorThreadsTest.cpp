@@ -4,6 +4,7 @@
 #include "controls/EditFlags.h"
 #include "graphics/IGraphicsOffscreen.h"
 #include "plugin/VantorKestrune.h"
+#include "tests/support/PreparedProduct.h"
 
 #include <gtest/gtest.h>
 
@@ -57,12 +58,9 @@ void EditorRound(IGraphicsOffscreen& editor, int round)
 
 TEST(EditorThreads, BlocksOnOneThreadFramesOnAnother)
 {
-    std::unique_ptr<VantorKestrune> plug{CreatePlugin()};
+    std::unique_ptr<VantorKestrune> plug = PreparedProduct(kRateHz, kBlockFrames);
     auto* editor = dynamic_cast<IGraphicsOffscreen*>(plug->Editor());
     ASSERT_NE(editor, nullptr);
-    plug->SetHostSampleRate(kRateHz);
-    plug->SetHostBlockSize(kBlockFrames);
-    plug->ResetProcessing();
     // Auto EQ writing back with a custom curve, so the write-back, the fader marks and the
     // compensation swap all take part.
     for (auto [index, real] :

@@ -2,6 +2,7 @@
 // document.
 
 #include "plugin/VantorKestrune.h"
+#include "tests/support/PreparedProduct.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +20,7 @@ namespace
 
 std::unique_ptr<VantorKestrune> Prepared(int blockSize = 512)
 {
-    std::unique_ptr<VantorKestrune> plugin(CreatePlugin());
-    plugin->SetHostSampleRate(44100.0);
-    plugin->SetHostBlockSize(blockSize);
-    plugin->ResetProcessing();
-    return plugin;
+    return PreparedProduct(44100.0, blockSize);
 }
 
 void Set(VantorKestrune& plugin, int index, double value,

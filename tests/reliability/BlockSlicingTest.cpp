@@ -3,6 +3,7 @@
 // blocks of their own.
 
 #include "tests/reliability/ReliabilityHarness.h"
+#include "tests/support/PreparedProduct.h"
 
 #include <gtest/gtest.h>
 
@@ -19,10 +20,7 @@ constexpr int kRoom = IPlugBase::kMaxBlockFrames;
 
 std::unique_ptr<VantorKestrune> PreparedPlugin()
 {
-    std::unique_ptr<VantorKestrune> plug{CreatePlugin()};
-    plug->SetHostSampleRate(kRateHz);
-    plug->SetHostBlockSize(kRoom);
-    plug->ResetProcessing();
+    std::unique_ptr<VantorKestrune> plug = PreparedProduct(kRateHz, kRoom);
     UseBusyAutoEq(*plug);
     return plug;
 }

@@ -4,6 +4,7 @@
 
 #include "tests/reliability/RealTimePlans.h"
 #include "tests/reliability/ReliabilityHarness.h"
+#include "tests/support/PreparedProduct.h"
 
 #include <gtest/gtest.h>
 
@@ -108,12 +109,9 @@ class HeadlessRealTime : public ::testing::Test
 protected:
     void SetUp() override
     {
-        plug.reset(CreatePlugin());
+        plug = PreparedProduct(kRateHz, 512);
         editor = dynamic_cast<IGraphicsOffscreen*>(plug->Editor());
         ASSERT_NE(editor, nullptr);
-        plug->SetHostSampleRate(kRateHz);
-        plug->SetHostBlockSize(512);
-        plug->ResetProcessing();
         UseBusyAutoEq(*plug);
     }
     void TearDown() override { CustomCompensationEditing = false; }

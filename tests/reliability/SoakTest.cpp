@@ -17,6 +17,7 @@
 #include "engine/BandResponse.h"
 #include "plugin/VantorKestrune.h"
 #include "tests/reliability/TestDuration.h"
+#include "tests/support/PreparedProduct.h"
 
 #include <gtest/gtest.h>
 
@@ -90,10 +91,7 @@ bool SubnormalOrNonFinite(double x)
 
 std::unique_ptr<VantorKestrune> PreparedPlugin(double rateHz = kMainRateHz)
 {
-    std::unique_ptr<VantorKestrune> plugin(CreatePlugin());
-    plugin->SetHostSampleRate(rateHz);
-    plugin->SetHostBlockSize(kMaxBlockFrames);
-    plugin->ResetProcessing();
+    std::unique_ptr<VantorKestrune> plugin = PreparedProduct(rateHz, kMaxBlockFrames);
     // A host announces every parameter once at the start.
     for (int i = 0; i < plugin->ParameterCount(); ++i)
     {

@@ -8,6 +8,7 @@
 
 #include "tests/reliability/ReliabilityHarness.h"
 #include "tests/reliability/TestDuration.h"
+#include "tests/support/PreparedProduct.h"
 
 #include <gtest/gtest.h>
 
@@ -201,13 +202,10 @@ double Clamped(double gainDb)
 
 TEST(Stress, FourThreadsOnOneInstance)
 {
-    std::unique_ptr<VantorKestrune> plug{CreatePlugin()};
+    std::unique_ptr<VantorKestrune> plug = PreparedProduct(kRateHz, kPreparedFrames);
     auto* editor = dynamic_cast<IGraphicsOffscreen*>(plug->Editor());
     ASSERT_NE(editor, nullptr);
     ASSERT_GT(DraggableControls(*editor).size(), 31u);
-    plug->SetHostSampleRate(kRateHz);
-    plug->SetHostBlockSize(kPreparedFrames);
-    plug->ResetProcessing();
     UseBusyAutoEq(*plug);
 
     const double seconds = StressSeconds();
