@@ -67,3 +67,22 @@ void ApplySessionOptions(HostSession& session, const SessionOptions& options, in
         session.AddAutomation(automation, sampleRateHz);
     }
 }
+
+std::unique_ptr<HostSession> SessionAfterInput(const SessionOptions& options,
+                                               const std::string& input)
+{
+    constexpr int kRateWithoutInputHz = 44100;
+    AudioData audio;
+    if (!input.empty())
+    {
+        audio = ReadAudioFile(input);
+    }
+    const int sampleRateHz = input.empty() ? kRateWithoutInputHz : audio.sampleRateHz;
+    auto session = std::make_unique<HostSession>(sampleRateHz, options.blockFrames);
+    ApplySessionOptions(*session, options, sampleRateHz);
+    if (!input.empty())
+    {
+        session->Process(audio);
+    }
+    return session;
+}

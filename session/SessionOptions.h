@@ -2,6 +2,7 @@
 
 #include "session/AudioSession.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,3 +37,8 @@ void AddSessionOptions(CLI::App& command, SessionOptions& options, unsigned extr
 // Applies the preset, the state, the settings and the automation (at the audio's rate) to a
 // session prepared with the options' block size.
 void ApplySessionOptions(HostSession& session, const SessionOptions& options, int sampleRateHz);
+
+// A session for a picture of the plug-in: the options applied at the input's rate and the input
+// (when one is named) run through it, or at 44.1 kHz without one.
+std::unique_ptr<HostSession> SessionAfterInput(const SessionOptions& options,
+                                               const std::string& input);

@@ -39,15 +39,8 @@ void RunEditor(const EditorOptions& options)
         hover = ParsePoint("--hover", options.hover);
     if (!options.press.empty())
         press = ParsePoint("--press", options.press);
-    AudioData audio;
-    if (!options.input.empty())
-        audio = ReadAudioFile(options.input);
-    const int sampleRateHz = options.input.empty() ? 44100 : audio.sampleRateHz;
-    HostSession session(sampleRateHz, options.session.blockFrames);
-    ApplySessionOptions(session, options.session, sampleRateHz);
-    if (!options.input.empty())
-        session.Process(audio);
-    kestrune::cli::WriteEditorPicture(session.Plugin(), options.output, hover, press,
+    const auto session = SessionAfterInput(options.session, options.input);
+    kestrune::cli::WriteEditorPicture(session->Plugin(), options.output, hover, press,
                                       {options.session.stateFile});
 }
 

@@ -21,15 +21,8 @@ struct ResponseOptions
 
 void RunResponse(const ResponseOptions& options)
 {
-    AudioData audio;
-    if (!options.input.empty())
-        audio = ReadAudioFile(options.input);
-    const int sampleRateHz = options.input.empty() ? 44100 : audio.sampleRateHz;
-    HostSession session(sampleRateHz, options.session.blockFrames);
-    ApplySessionOptions(session, options.session, sampleRateHz);
-    if (!options.input.empty())
-        session.Process(audio);
-    const auto data = kestrune::cli::CollectResponseData(session.Plugin(), !options.input.empty());
+    const auto session = SessionAfterInput(options.session, options.input);
+    const auto data = kestrune::cli::CollectResponseData(session->Plugin(), !options.input.empty());
     kestrune::cli::WriteResponsePicture(data, options.output, {options.session.stateFile});
 }
 
