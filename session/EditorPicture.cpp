@@ -7,7 +7,7 @@
 
 #include <cairo.h>
 
-namespace kestrune::cli
+namespace kestrune
 {
 
 void WritePng(cairo_surface_t* surface, const std::string& path,
@@ -63,4 +63,4 @@ void WriteEditorPicture(VantorKestrune& plug, const std::string& path, EditorPoi
     WritePng(surface->Surface(), path, inputs);
 }
 
-} // namespace kestrune::cli
+} // namespace kestrune

@@ -7,7 +7,7 @@
 
 class VantorKestrune;
 
-namespace kestrune::cli
+namespace kestrune
 {
 
 struct EditorPoint
@@ -28,4 +28,4 @@ void WriteEditorPicture(VantorKestrune& plug, const std::string& path, EditorPoi
 void WritePng(cairo_surface_t* surface, const std::string& path,
               const std::vector<std::string>& inputs = {});
 
-} // namespace kestrune::cli
+} // namespace kestrune

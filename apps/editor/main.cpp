@@ -105,7 +105,7 @@ void WriteWindowScreenshot(IGraphicsX11& editor, const std::string& path)
     XDestroyImage(image);
     try
     {
-        kestrune::cli::WritePng(surface, path);
+        kestrune::WritePng(surface, path);
     }
     catch (...)
     {

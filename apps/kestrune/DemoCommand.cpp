@@ -108,7 +108,7 @@ void RunDemo(const std::string& folder)
     WriteAudioFile((dir / "output.wav").string(), audio);
     WriteTextFile((dir / "state.json").string(), session.StateDocument());
     WriteTextFile((dir / "analysis.json").string(), session.Analysis(audio).dump(2) + "\n");
-    kestrune::cli::WriteEditorPicture(session.Plugin(), (dir / "editor.png").string(), {}, {});
+    kestrune::WriteEditorPicture(session.Plugin(), (dir / "editor.png").string(), {}, {});
     kestrune::cli::WriteResponsePicture(kestrune::cli::CollectResponseData(session.Plugin(), true),
                                         (dir / "response.png").string());
 

@@ -21,7 +21,7 @@ struct EditorOptions
     std::string press;
 };
 
-kestrune::cli::EditorPoint ParsePoint(const char* option, const std::string& text)
+kestrune::EditorPoint ParsePoint(const char* option, const std::string& text)
 {
     int x = 0;
     int y = 0;
@@ -33,14 +33,14 @@ kestrune::cli::EditorPoint ParsePoint(const char* option, const std::string& tex
 
 void RunEditor(const EditorOptions& options)
 {
-    kestrune::cli::EditorPoint hover;
-    kestrune::cli::EditorPoint press;
+    kestrune::EditorPoint hover;
+    kestrune::EditorPoint press;
     if (!options.hover.empty())
         hover = ParsePoint("--hover", options.hover);
     if (!options.press.empty())
         press = ParsePoint("--press", options.press);
     const auto session = SessionAfterInput(options.session, options.input);
-    kestrune::cli::WriteEditorPicture(session->Plugin(), options.output, hover, press,
+    kestrune::WriteEditorPicture(session->Plugin(), options.output, hover, press,
                                       {options.session.stateFile});
 }
 

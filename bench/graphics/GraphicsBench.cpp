@@ -5,8 +5,8 @@
 #include "graphics/ycairo_gui.h"
 #include "graphics/ycairo_surface.h"
 #include "graphics/ycairo_text.h"
-#include "headless/IPlugHeadless.h"
 #include "resources/ModuleResources.h"
+#include "tests/support/TestPlugin.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,20 +15,19 @@
 namespace
 {
 
-class BenchPlug : public IPlugHeadless
+class BenchPlug : public TestPlugin
 {
 public:
     BenchPlug()
-        : IPlugHeadless(InstanceInfo{}, {.parameterCount = 1,
-                                         .channelIOs = "2-2",
-                                         .effectName = "Bench",
-                                         .productName = "Bench",
-                                         .makerName = "Bench",
-                                         .version = 0x10000,
-                                         .uniqueId = 1,
-                                         .makerId = 2})
+        : TestPlugin({.channelIOs = "2-2",
+                      .effectName = "Bench",
+                      .productName = "Bench",
+                      .makerName = "Bench",
+                      .version = 0x10000,
+                      .uniqueId = 1,
+                      .makerId = 2},
+                     {GainParameter("Gain")})
     {
-        Param(0)->DefineDouble("Gain", 0.0, -15.0, 15.0, 0.1, "dB");
     }
 };
 

@@ -6,7 +6,7 @@
 #include "graphics/IControl.h"
 #include "graphics/IGraphicsOffscreen.h"
 #include "graphics/ycairo_surface.h"
-#include "headless/IPlugHeadless.h"
+#include "tests/support/TestPlugin.h"
 
 #include <cstdint>
 #include <memory>
@@ -18,7 +18,7 @@ struct Pixel
     int blue = 0;
 };
 
-class FixturePlug : public IPlugHeadless
+class FixturePlug : public TestPlugin
 {
 public:
     enum ParamId : int
@@ -32,21 +32,17 @@ public:
     };
 
     FixturePlug()
-        : IPlugHeadless({}, {.parameterCount = kParamCount,
-                             .effectName = "Fixture",
-                             .makerName = "Vantor",
-                             .version = 0x10205,
-                             .uniqueId = 1,
-                             .makerId = 2})
+        : TestPlugin({.effectName = "Fixture",
+                      .makerName = "Vantor",
+                      .version = 0x10205,
+                      .uniqueId = 1,
+                      .makerId = 2},
+                     {GainParameter("Gain 0"),
+                      EnumParameter("Integration Time", 1, {"0.25s", "1s", "4s"}),
+                      BoolParameter("Enable peak display"),
+                      {TestParameter::Double, "Eq Amount", 50.0, 0.0, 100.0, 1.0, "%", {}},
+                      {TestParameter::Double, "Plain", 0.0, -15.0, 15.0, 0.1, "", {}}})
     {
-        Param(kGain)->DefineDouble("Gain 0", 0.0, -15.0, 15.0, 0.1, "dB");
-        Param(kChoice)->DefineEnum("Integration Time", 1, 3);
-        Param(kChoice)->AddDisplayText(0, "0.25s");
-        Param(kChoice)->AddDisplayText(1, "1s");
-        Param(kChoice)->AddDisplayText(2, "4s");
-        Param(kToggle)->DefineBool("Enable peak display", false);
-        Param(kAmount)->DefineDouble("Eq Amount", 50.0, 0.0, 100.0, 1.0, "%");
-        Param(kPlain)->DefineDouble("Plain", 0.0, -15.0, 15.0, 0.1, "");
     }
 };
 

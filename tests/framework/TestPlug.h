@@ -1,41 +1,46 @@
 #pragma once
 
-#include <cstdio>
-#include <string>
-#include <utility>
-#include <vector>
+#include "tests/support/TestPlugin.h"
 
-#include "headless/IPlugHeadless.h"
+#include <cstdio>
+#include <deque>
+#include <string>
+#include <vector>
 
 // A headless plug-in with `count` band-gain-like parameters "P0" .. that records every
 // OnParameterChanged call.
-class TestPlug : public IPlugHeadless
+class TestPlug : public TestPlugin
 {
 public:
     explicit TestPlug(int count, const char* channelIOs = "1-1 2-2", int presets = 1,
                       int latency = 0)
-        : IPlugHeadless({}, {.parameterCount = count,
-                             .channelIOs = channelIOs,
-                             .presetCount = presets,
-                             .effectName = "TestEffect",
-                             .makerName = "TestMaker",
-                             .version = 0x10205,
-                             .uniqueId = PackFourCC("TsFx"),
-                             .makerId = PackFourCC("TsMk"),
-                             .latency = latency})
+        : TestPlugin({.channelIOs = channelIOs,
+                      .presetCount = presets,
+                      .effectName = "TestEffect",
+                      .makerName = "TestMaker",
+                      .version = 0x10205,
+                      .uniqueId = PackFourCC("TsFx"),
+                      .makerId = PackFourCC("TsMk"),
+                      .latency = latency},
+                     NumberedGains(count))
     {
+    }
+
+private:
+    static std::vector<TestParameter> NumberedGains(int count)
+    {
+        static std::deque<std::string> names; // the parameters copy them; kept for good
+        std::vector<TestParameter> gains;
         for (int i = 0; i < count; ++i)
         {
-            char name[16];
-            std::snprintf(name, sizeof(name), "P%d", i);
-            Param(i)->DefineDouble(name, 0.0, -15.0, 15.0, 0.1, "dB");
+            if (static_cast<int>(names.size()) <= i)
+            {
+                char name[16];
+                std::snprintf(name, sizeof name, "P%d", i);
+                names.emplace_back(name);
+            }
+            gains.push_back(GainParameter(names[static_cast<std::size_t>(i)].c_str()));
         }
+        return gains;
     }
-
-    void OnParameterChanged(int index, ParameterChangeSource source) override
-    {
-        changes.emplace_back(index, source);
-    }
-
-    std::vector<std::pair<int, ParameterChangeSource>> changes;
 };

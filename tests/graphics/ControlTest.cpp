@@ -134,7 +134,7 @@ TEST_F(ControlFixture, MarkDirtyClampsAndPushesToPlugin)
     EXPECT_EQ(plug.HostEvents()[0].kind, Event::Kind::Change);
     EXPECT_DOUBLE_EQ(plug.HostEvents()[0].normalised, 0.8);
     ASSERT_EQ(plug.changes.size(), 1u);
-    EXPECT_EQ(plug.changes[0].source, ParameterChangeSource::Editor);
+    EXPECT_EQ(plug.changes[0].second, ParameterChangeSource::Editor);
     control->SetValue(-1.0);
     control->MarkDirty(false);
     EXPECT_DOUBLE_EQ(control->GetValue(), 0.2);

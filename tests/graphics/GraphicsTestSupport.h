@@ -3,13 +3,13 @@
 #include "graphics/IControl.h"
 #include "graphics/IGraphics.h"
 #include "graphics/IGraphicsOffscreen.h"
-#include "headless/IPlugHeadless.h"
+#include "tests/support/TestPlugin.h"
 
 #include <string>
 #include <vector>
 
 // A plug-in with four parameters of each kind the editor prompts differently for.
-class TestPlug : public IPlugHeadless
+class TestPlug : public TestPlugin
 {
 public:
     enum : int
@@ -22,37 +22,18 @@ public:
     };
 
     TestPlug()
-        : IPlugHeadless(InstanceInfo{}, {.parameterCount = kParamCount,
-                                         .effectName = "Test",
-                                         .productName = "Test",
-                                         .makerName = "Tester",
-                                         .version = 0x10000,
-                                         .uniqueId = 1,
-                                         .makerId = 2})
+        : TestPlugin({.effectName = "Test",
+                      .productName = "Test",
+                      .makerName = "Tester",
+                      .version = 0x10000,
+                      .uniqueId = 1,
+                      .makerId = 2},
+                     {GainParameter("Gain"),
+                      EnumParameter("Integration", 1, {"0.5s", "1s", "2s", "4s"}),
+                      BoolParameter("Peaks"),
+                      {TestParameter::Double, "Amount", 100.0, 0.0, 100.0, 1.0, "%", {}}})
     {
-        Param(kGain)->DefineDouble("Gain", 0.0, -15.0, 15.0, 0.1, "dB");
-        Param(kIntegration)->DefineEnum("Integration", 1, 4);
-        Param(kIntegration)->AddDisplayText(0, "0.5s");
-        Param(kIntegration)->AddDisplayText(1, "1s");
-        Param(kIntegration)->AddDisplayText(2, "2s");
-        Param(kIntegration)->AddDisplayText(3, "4s");
-        Param(kPeaks)->DefineBool("Peaks", false);
-        Param(kAmount)->DefineDouble("Amount", 100.0, 0.0, 100.0, 1.0, "%");
     }
-
-    void OnEditorIdle() override { ++idleCalls; }
-    void OnParameterChanged(int index, ParameterChangeSource source) override
-    {
-        changes.push_back({index, source});
-    }
-
-    struct Change
-    {
-        int index;
-        ParameterChangeSource source;
-    };
-    int idleCalls = 0;
-    std::vector<Change> changes;
 };
 
 // A control that records what reaches it and fills its rectangle when drawn.

@@ -3,7 +3,7 @@
 #include "framework/IPlugParameter.h"
 #include "graphics/IControl.h"
 #include "graphics/win32/IGraphicsWin.h"
-#include "headless/IPlugHeadless.h"
+#include "tests/support/TestPlugin.h"
 #include "tests/win32/WinTestHarness.h"
 
 #include <windows.h>
@@ -29,7 +29,7 @@ constexpr int kEditorHeight = 300;
 constexpr int kHostLeft = 40;
 constexpr int kHostTop = 30;
 
-class TestPlug : public IPlugHeadless
+class TestPlug : public TestPlugin
 {
 public:
     enum : int
@@ -40,20 +40,15 @@ public:
     };
 
     TestPlug()
-        : IPlugHeadless(InstanceInfo{}, {.parameterCount = kParamCount,
-                                         .channelIOs = "1-1",
-                                         .effectName = "Test",
-                                         .productName = "Test",
-                                         .makerName = "Tester",
-                                         .version = 0x10000,
-                                         .uniqueId = 1,
-                                         .makerId = 2})
+        : TestPlugin({.channelIOs = "1-1",
+                      .effectName = "Test",
+                      .productName = "Test",
+                      .makerName = "Tester",
+                      .version = 0x10000,
+                      .uniqueId = 1,
+                      .makerId = 2},
+                     {GainParameter("Gain"), EnumParameter("Mode", 0, {"Low", "Mid", "High"})})
     {
-        Param(kGain)->DefineDouble("Gain", 0.0, -15.0, 15.0, 0.1, "dB");
-        Param(kMode)->DefineEnum("Mode", 0, 3);
-        Param(kMode)->AddDisplayText(0, "Low");
-        Param(kMode)->AddDisplayText(1, "Mid");
-        Param(kMode)->AddDisplayText(2, "High");
     }
 };
 

@@ -2,7 +2,7 @@
 
 // Project headers (and GoogleTest, included before this file) first: Xlib's None and Bool
 // macros would rewrite their names.
-#include "headless/IPlugHeadless.h"
+#include "tests/support/TestPlugin.h"
 
 #include "graphics/IControl.h"
 #include "graphics/IGraphics.h"
@@ -28,7 +28,7 @@
 #include <vector>
 
 // A plug-in with one parameter of each kind the editor prompts differently for.
-class X11TestPlug : public IPlugHeadless
+class X11TestPlug : public TestPlugin
 {
 public:
     enum : int
@@ -39,20 +39,15 @@ public:
     };
 
     X11TestPlug()
-        : IPlugHeadless(InstanceInfo{}, {.parameterCount = kParamCount,
-                                         .effectName = "Test",
-                                         .productName = "Test",
-                                         .makerName = "Tester",
-                                         .version = 0x10000,
-                                         .uniqueId = 1,
-                                         .makerId = 2})
+        : TestPlugin(
+              {.effectName = "Test",
+               .productName = "Test",
+               .makerName = "Tester",
+               .version = 0x10000,
+               .uniqueId = 1,
+               .makerId = 2},
+              {GainParameter("Gain"), EnumParameter("Integration", 1, {"0.5s", "1s", "2s", "4s"})})
     {
-        Param(kGain)->DefineDouble("Gain", 0.0, -15.0, 15.0, 0.1, "dB");
-        Param(kIntegration)->DefineEnum("Integration", 1, 4);
-        Param(kIntegration)->AddDisplayText(0, "0.5s");
-        Param(kIntegration)->AddDisplayText(1, "1s");
-        Param(kIntegration)->AddDisplayText(2, "2s");
-        Param(kIntegration)->AddDisplayText(3, "4s");
     }
 
     int GestureCount(HostEvent::Kind kind) const
