@@ -49,7 +49,6 @@ public:
     void SetPeakDisplay(bool show) { peakDisplay.store(show, std::memory_order_relaxed); }
 
     int ColumnCount() const { return columnCount; }
-    int RowCount() const { return rowCount; }
     double LedRadius() const { return geometry.ledRadiusPx; }
     double ColumnGap() const { return geometry.columnGapPx; }
     double AlphaFactor() const { return alphaFactor; }

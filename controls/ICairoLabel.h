@@ -19,7 +19,6 @@ public:
     bool Draw(IGraphics& graphics) override;
 
     const std::string& Text() const { return labelText; }
-    double SizeFactor() const { return sizeFactor; }
 
 private:
     std::string labelText;

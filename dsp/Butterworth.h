@@ -67,8 +67,6 @@ public:
         digital.normalGain = analog.normalGain;
     }
 
-    double LowerEdgeOmega() const { return m_lowerOmega; }
-    double UpperEdgeOmega() const { return m_upperOmega; }
 
 private:
     struct RootPair

@@ -79,15 +79,11 @@ public:
     double GetValue() const { return value.load(); }
     void SetValue(double normalised) { value.store(normalised); }
     double GetDefaultValue() const { return defaultValue.load(); }
-    void SetDefaultValue(double normalised) { defaultValue.store(normalised); }
     void SetClamp(double low, double high);
-    double ClampLow() const { return clampLow; }
-    double ClampHigh() const { return clampHigh; }
     const Rect& GetDrawRect() const { return drawRect; }
     const Rect& GetTargetRect() const { return targetRect; }
     void SetTargetRect(const Rect& rect) { targetRect = rect; }
     const TextStyle& GetTextStyle() const { return textStyle; }
-    void SetTextStyle(const TextStyle& style) { textStyle = style; }
     int TextEntryLength() const { return textEntryLength; }
     void SetTextEntryLength(int length) { textEntryLength = length; }
     const std::string& Tooltip() const { return tooltip; }

@@ -110,7 +110,6 @@ public:
     int LastMouseX() const { return lastMouseX; }
     int LastMouseY() const { return lastMouseY; }
     int MouseOverIndex() const { return mouseOverIndex; }
-    int IdleTicks() const { return idleTicks; }
     bool HandlesMouseOver() const { return handleMouseOver; }
     void SetHandleMouseOver(bool handle) { handleMouseOver = handle; }
     bool ShowsTooltips() const { return showTooltips; }

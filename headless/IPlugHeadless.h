@@ -52,7 +52,6 @@ public:
 
     const std::vector<HostEvent>& HostEvents() const noexcept { return hostEvents_; }
     void ClearHostEvents() noexcept { hostEvents_.clear(); }
-    int ChangeCount() const noexcept { return changeCount_; }
 
     // One block as a host delivers it, under the plug-in lock: the first `inputChannels`
     // inputs and `outputChannels` outputs are connected (the others run on cleared scratch

@@ -21,7 +21,6 @@ struct Lv2PortLayout
     int FirstMeter() const noexcept { return FirstParameter() + parameters; }
     // The lv2:enabled port, or -1 without one.
     int EnabledPort() const noexcept { return enabledPort ? FirstMeter() + meters : -1; }
-    int PortCount() const noexcept { return FirstMeter() + meters + (enabledPort ? 1 : 0); }
 
     // The parameter index of a port, or -1 when the port is not a parameter's control input.
     int ParameterOfPort(uint32_t port) const noexcept

@@ -225,7 +225,6 @@ AAX_Result ViewContainer::GetModifiers(uint32_t* modifiers) const
 AAX_Result ViewContainer::HandleParameterMouseDown(const char* /*identifier*/,
                                                    uint32_t /*modifiers*/)
 {
-    ++mouseDownOffers_;
     return 1; // not consumed: the editor handles its own clicks
 }
 

@@ -134,11 +134,9 @@ public:
     uintptr_t NativeParentWindow() const override { return parentWindow_; }
     AAX_Result GetModifiers(uint32_t* modifiers) const override;
     AAX_Result HandleParameterMouseDown(const char* identifier, uint32_t modifiers) override;
-    int MouseDownOffers() const { return mouseDownOffers_; }
 
 private:
     uintptr_t parentWindow_;
-    int mouseDownOffers_ = 0;
 };
 
 // One plug-in instance in one channel configuration, created through the module's factory.
@@ -155,9 +153,7 @@ public:
     AAX_Result Initialize();
     AAX_IEffectParameters* Effect() const { return effect_.get(); }
     int InputChannels() const { return inputChannels_; }
-    int OutputChannels() const { return outputChannels_; }
     Automation& HostAutomation() { return automation_; }
-    Controller& HostController() { return controller_; }
 
     // Renders one block through the component's processing procedure: one buffer per
     // channel of this configuration.

@@ -71,7 +71,6 @@ void RealtimePlayer::Play()
             const auto lock = plugin.LockPlugin();
             plugin.ProcessBlock(inputs, outputs, n);
         }
-        blocksPlayed.fetch_add(1);
         start += n;
         deadline += blockDuration;
         std::this_thread::sleep_until(deadline);

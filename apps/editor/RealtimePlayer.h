@@ -22,8 +22,6 @@ public:
     // Nothing happens without audio.
     void Start();
     void Stop();
-    // Blocks processed so far.
-    long BlocksPlayed() const { return blocksPlayed.load(); }
 
 private:
     void Play();
@@ -34,6 +32,5 @@ private:
     bool loop;
     std::vector<double> in0, in1, out0, out1;
     std::atomic<bool> stop{false};
-    std::atomic<long> blocksPlayed{0};
     std::thread thread;
 };

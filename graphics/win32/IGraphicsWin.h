@@ -44,7 +44,6 @@ public:
     void* EditWindow() const { return editWindow; }
     void* TooltipWindow() const { return tooltipWindow; }
     bool TooltipShown() const { return tooltipShown; }
-    int TooltipControl() const { return tooltipControl; }
     const TextEntrySession& TextEntry() const { return textEntry; }
 
     // Editor windows open in this process; the window class exists while it is above 0.

@@ -64,7 +64,6 @@ public:
     void PointerMoved(long nowMs, int x, int y);
     // True once, when the hover time has passed.
     bool Fire(long nowMs);
-    bool Armed() const { return armed; }
     long MsUntilFire(long nowMs) const;
 
 private:

@@ -128,8 +128,6 @@ public:
     // Index into Ports() of the port with this symbol; throws HostError when there is none.
     std::size_t PortBySymbol(const std::string& symbol) const;
     bool HasPort(const std::string& symbol) const;
-    int AudioInputCount() const { return static_cast<int>(audioIns_.size()); }
-    int AudioOutputCount() const { return static_cast<int>(audioOuts_.size()); }
 
     void SetControl(const std::string& symbol, float value);
     float Control(const std::string& symbol) const;
