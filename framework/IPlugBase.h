@@ -254,6 +254,31 @@ public:
     int OutputCount() const noexcept { return static_cast<int>(outputs_.size()); }
     bool IsInputConnected(int channel) const noexcept;
     bool IsOutputConnected(int channel) const noexcept;
+    // Frames every channel's scratch buffer holds without allocating: kMaxBlockFrames, or the
+    // largest block size set so far when that is more.
+    int ScratchCapacity() const noexcept { return scratchCapacity_; }
+    bool HasLatencyDelayLine() const noexcept { return delayLine_ != nullptr; }
+
+    // The editor (null until AttachEditor) and the drawing surface over its bitmap.
+    IPlugEditor* Editor() const noexcept { return editor_; }
+    // Takes ownership of the surface; AttachEditor attaches it to the editor.
+    void SetEditorSurface(std::unique_ptr<IPlugEditorSurface> surface) noexcept;
+    IPlugEditorSurface* EditorSurface() const noexcept { return surface_.get(); }
+
+    // The plug-in lock; the same thread may take it again while holding it.
+    [[nodiscard]] std::unique_lock<std::recursive_mutex> LockPlugin() const
+    {
+        return std::unique_lock<std::recursive_mutex>(mutex_);
+    }
+    // Takes the lock only when that does not wait; check owns_lock().
+    [[nodiscard]] std::unique_lock<std::recursive_mutex> TryLockPlugin() const
+    {
+        return std::unique_lock<std::recursive_mutex>(mutex_, std::try_to_lock);
+    }
+
+protected:
+    // The channel plumbing: what host adapters call around every block, under the plug-in
+    // lock. The product and the programs never call these; they see ProcessBlock.
     // Set the connected flag of the existing channels first .. first + count - 1; a channel
     // that becomes unconnected reads or writes its own scratch buffer.
     void ConnectInputs(int first, int count, bool connected) noexcept;
@@ -266,9 +291,6 @@ public:
     // channel of the range.
     void TakeOutputs(int first, int count, float** data) noexcept;
     void ClearChannelBuffers() noexcept;
-    // Frames every channel's scratch buffer holds without allocating: kMaxBlockFrames, or the
-    // largest block size set so far when that is more.
-    int ScratchCapacity() const noexcept { return scratchCapacity_; }
     // Before a host block of `frames`, with the lock held and before its samples are taken
     // (resizing zeroes the scratch buffers): the block size becomes the frames themselves while
     // they fit the scratch buffers, ScratchCapacity() beyond that (negative gives 0), and
@@ -293,24 +315,6 @@ public:
     // What every adapter does once it is made: every channel connected, the latency line made,
     // the host's name and the first block size set.
     void PrepareForHost(const char* hostName, int blockSize);
-    bool HasLatencyDelayLine() const noexcept { return delayLine_ != nullptr; }
-
-    // The editor (null until AttachEditor) and the drawing surface over its bitmap.
-    IPlugEditor* Editor() const noexcept { return editor_; }
-    // Takes ownership of the surface; AttachEditor attaches it to the editor.
-    void SetEditorSurface(std::unique_ptr<IPlugEditorSurface> surface) noexcept;
-    IPlugEditorSurface* EditorSurface() const noexcept { return surface_.get(); }
-
-    // The plug-in lock; the same thread may take it again while holding it.
-    [[nodiscard]] std::unique_lock<std::recursive_mutex> LockPlugin() const
-    {
-        return std::unique_lock<std::recursive_mutex>(mutex_);
-    }
-    // Takes the lock only when that does not wait; check owns_lock().
-    [[nodiscard]] std::unique_lock<std::recursive_mutex> TryLockPlugin() const
-    {
-        return std::unique_lock<std::recursive_mutex>(mutex_, std::try_to_lock);
-    }
 
 private:
     struct InputChannel

@@ -8,10 +8,19 @@
 #include <vector>
 
 // A headless plug-in with `count` band-gain-like parameters "P0" .. that records every
-// OnParameterChanged call.
+// OnParameterChanged call. The framework's tests drive its channel plumbing directly, as an
+// adapter does.
 class TestPlug : public TestPlugin
 {
 public:
+    using TestPlugin::ClearChannelBuffers;
+    using TestPlugin::ConnectInputs;
+    using TestPlugin::ConnectOutputs;
+    using TestPlugin::RunBlock;
+    using TestPlugin::RunBypassedBlock;
+    using TestPlugin::TakeInputs;
+    using TestPlugin::TakeOutputs;
+
     explicit TestPlug(int count, const char* channelIOs = "1-1 2-2", int presets = 1,
                       int latency = 0)
         : TestPlugin({.channelIOs = channelIOs,
