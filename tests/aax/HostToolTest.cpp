@@ -2,6 +2,7 @@
 // is checked before the first block, state files are read bounded, and outputs never destroy
 // the input or leave a cut file. Device nodes are the test's own, made in its folder.
 
+#include "tests/support/CommandRunner.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -33,23 +34,9 @@ struct HostRun
 
 HostRun RunHost(const std::string& arguments)
 {
-    const std::string command =
-        std::string("'") + KESTRUNE_AAX_HOST_PATH + "' --quiet " + arguments + " 2>&1 >/dev/null";
-    HostRun result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-    {
-        return result;
-    }
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    {
-        result.output.append(buffer, n);
-    }
-    const int status = pclose(pipe);
-    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    const CommandResult run = RunCommand(std::string("'") + KESTRUNE_AAX_HOST_PATH + "' --quiet " +
+                                         arguments + " 2>&1 >/dev/null");
+    return {run.exitStatus, run.output};
 }
 
 std::string ReadAll(const fs::path& path)

@@ -3,6 +3,7 @@
 // and its state saved and restored as a host preset.
 
 #include "lv2/host/LilvHost.h"
+#include "tests/support/CommandRunner.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -295,23 +296,6 @@ std::string HostCommandPrefix()
                                   "' ASAN_OPTIONS=detect_leaks=0 TSAN_OPTIONS=exitcode=0 ");
 }
 
-// A command's standard output.
-std::string CommandOutput(const std::string& command)
-{
-    std::string text;
-    if (FILE* pipe = ::popen(command.c_str(), "r"))
-    {
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        {
-            text.append(buffer, n);
-        }
-        ::pclose(pipe);
-    }
-    return text;
-}
-
 // lv2apply (lilv's tool) and ecasound load the plug-in without passing any feature; both give
 // the samples `kestrune process` gives for the same settings. ecasound sets every control port
 // it is not given to 0, so it gets every value up to lv2:enabled, the last port, at 1.
@@ -396,7 +380,7 @@ TEST_F(BundleTest, Lv2fileSoundsLikeTheCommandLineToolAndLoadsThePresets)
     EXPECT_EQ(LargestDifference(ReadWav(ported), ReadWav(expected)), 0.0);
 
     const std::string listing =
-        CommandOutput(HostCommandPrefix() + "lv2file -L '" + kStereoUri + "' 2>/dev/null");
+        RunCommand(HostCommandPrefix() + "lv2file -L '" + kStereoUri + "' 2>/dev/null").output;
     for (const char* name :
          {"Flat", "Loudness", "Voice presence", "Low cut", "High shelf softening",
           "Auto EQ Default", "Auto EQ None", "Auto EQ Custom"})
