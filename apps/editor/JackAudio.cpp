@@ -77,11 +77,6 @@ int JackAudio::BufferFrames() const noexcept
     return static_cast<int>(jack_get_buffer_size(client_));
 }
 
-std::string JackAudio::ClientName() const
-{
-    return jack_get_client_name(client_);
-}
-
 void JackAudio::Start(VantorKestrune& plugin, const AudioData& file, bool loop)
 {
     if (file.Frames() > 0 && file.sampleRateHz != SampleRateHz())

@@ -30,8 +30,6 @@ public:
 
     int SampleRateHz() const noexcept;
     int BufferFrames() const noexcept;
-    // The client's name as the server gave it (it may add a suffix to keep names unique).
-    std::string ClientName() const;
 
     // Activates the client with the plug-in, prepared at the server's rate, and the file (mono
     // or stereo at that rate; empty: live inputs only).

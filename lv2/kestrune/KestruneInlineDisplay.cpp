@@ -132,7 +132,6 @@ void KestruneInlineDisplay::AfterBlock(const AudioPlugin& engine, uint32_t frame
     if (Publish(engine) && queue_ != nullptr && queue_->queueDraw != nullptr)
     {
         queue_->queueDraw(queue_->handle);
-        queuedDraws_.fetch_add(1, std::memory_order_relaxed);
     }
 }
 

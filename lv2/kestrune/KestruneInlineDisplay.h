@@ -32,9 +32,6 @@ public:
     // maxHeight). The pixels stay valid until the next call or the instance's end.
     Lv2InlineDisplaySurface* Render(uint32_t width, uint32_t maxHeight);
 
-    // Pictures the audio thread has asked the host for so far.
-    uint64_t QueuedDraws() const noexcept { return queuedDraws_.load(std::memory_order_relaxed); }
-
 private:
     bool Publish(const AudioPlugin& engine) noexcept;
 
@@ -45,7 +42,6 @@ private:
     std::array<std::atomic<double>, kBandCount> gainsDb_{};
     std::array<std::atomic<double>, kBandCount> levels_{}; // linear, full scale 1
     std::atomic<bool> eqBypassed_{false};
-    std::atomic<uint64_t> queuedDraws_{0};
 
     cairo_surface_t* surface_ = nullptr;
     Lv2InlineDisplaySurface image_{};
